@@ -1,0 +1,48 @@
+#pragma once
+#include <windows.h>
+
+// The host's file-system and content plug-in interface, as the host publishes it.
+
+typedef int(__stdcall* KxProgressProc)(int pluginNr, char* sourceName, char* targetName, int percentDone);
+typedef void(__stdcall* KxLogProc)(int pluginNr, int messageType, char* logString);
+typedef BOOL(__stdcall* KxRequestProc)(int pluginNr, int requestType, char* customTitle, char* customText,
+                                       char* returnedText, int maxlen);
+
+struct KxRemoteInfo {
+    DWORD sizeLow;
+    DWORD sizeHigh;
+    FILETIME lastWriteTime;
+    int attributes;
+};
+
+constexpr int FS_FILE_OK = 0;
+constexpr int FS_FILE_EXISTS = 1;
+constexpr int FS_FILE_NOTFOUND = 2;
+constexpr int FS_FILE_READERROR = 3;
+constexpr int FS_FILE_NOTSUPPORTED = 6;
+constexpr int FS_EXEC_OK = 0;
+constexpr int FS_EXEC_ERROR = 1;
+constexpr int FS_EXEC_YOURSELF = -1;
+constexpr int FS_COPYFLAGS_OVERWRITE = 1;
+constexpr int FS_COPYFLAGS_MOVE = 4;
+
+constexpr int ft_nomorefields = 0;
+constexpr int ft_string = 8;
+constexpr int ft_nosuchfield = -1;
+
+extern "C" {
+int __stdcall FsInit(int PluginNr, KxProgressProc progress, KxLogProc log, KxRequestProc request);
+void __stdcall FsGetDefRootName(char* DefRootName, int maxlen);
+HANDLE __stdcall FsFindFirst(char* Path, WIN32_FIND_DATAA* FindData);
+BOOL __stdcall FsFindNext(HANDLE Hdl, WIN32_FIND_DATAA* FindData);
+int __stdcall FsFindClose(HANDLE Hdl);
+int __stdcall FsGetFile(char* RemoteName, char* LocalName, int CopyFlags, KxRemoteInfo* ri);
+int __stdcall FsExecuteFile(HWND MainWin, char* RemoteName, char* Verb);
+BOOL __stdcall FsDeleteFile(char* RemoteName);
+int __stdcall FsContentGetSupportedField(int FieldIndex, char* FieldName, char* Units, int maxlen);
+int __stdcall FsContentGetValue(char* FileName, int FieldIndex, int UnitIndex, void* FieldValue, int maxlen,
+                                int flags);
+int __stdcall ContentGetSupportedField(int FieldIndex, char* FieldName, char* Units, int maxlen);
+int __stdcall ContentGetValue(char* FileName, int FieldIndex, int UnitIndex, void* FieldValue, int maxlen, int flags);
+void __stdcall ContentGetDetectString(char* DetectString, int maxlen);
+}

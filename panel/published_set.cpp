@@ -1,0 +1,3 @@
+#include "panel/published_set.h"
+
+CRITICAL_SECTION g_publishedLock;

@@ -1,0 +1,169 @@
+#include "host/host_window.h"
+
+#include "support/test_support.h"
+
+std::vector<KxtKeyRecord> g_kxtKeys;
+
+namespace {
+
+KxtHost g_host;
+constexpr WORD KXT_SYNC_KEY = VK_F24;
+
+bool KxtDecodeChangeDir(const BYTE* data, size_t size, std::wstring& path)
+{
+    static const BYTE kBom[3] = {0xEF, 0xBB, 0xBF};
+    static const BYTE kTail[7] = {0xEF, 0xBB, 0xBF, 0x00, 'S', 'A', 0x00};
+    if (!data || size < 11 || memcmp(data, kBom, 3) != 0) return false;
+    const BYTE* separator = (const BYTE*)memchr(data + 3, 0x0D, size - 3);
+    if (!separator || (size_t)(data + size - separator) != 1 + sizeof kTail) return false;
+    if (memcmp(separator + 1, kTail, sizeof kTail) != 0) return false;
+    path = KxtWide(std::string((const char*)data + 3, separator - (data + 3)));
+    return true;
+}
+
+void KxtPutSourceFolderOnClipboard(HWND owner)
+{
+    if (!OpenClipboard(owner)) return;
+    EmptyClipboard();
+    size_t bytes = (g_host.sourceFolder.size() + 1) * sizeof(wchar_t);
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    if (block) {
+        memcpy(GlobalLock(block), g_host.sourceFolder.c_str(), bytes);
+        GlobalUnlock(block);
+        if (!SetClipboardData(CF_UNICODETEXT, block)) GlobalFree(block);
+    }
+    CloseClipboard();
+}
+
+LRESULT CALLBACK KxtRecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_KEYDOWN || message == WM_SYSKEYDOWN) {
+        g_kxtKeys.push_back({window, message, wParam});
+        return 0;
+    }
+    if (message == WM_LBUTTONDOWN) SetFocus(window);
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK KxtHostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_USER + 51:
+        g_host.commands.push_back(wParam);
+        if (wParam == 2029) KxtPutSourceFolderOnClipboard(window);
+        return 1;
+    case WM_COPYDATA: {
+        const COPYDATASTRUCT* copy = (const COPYDATASTRUCT*)lParam;
+        if (!copy || copy->dwData != 0x4443) return FALSE;
+        KxtChangeDirRecord record{};
+        record.byteCount = copy->cbData;
+        record.sender = (HWND)wParam;
+        record.wellFormed = KxtDecodeChangeDir((const BYTE*)copy->lpData, copy->cbData, record.path);
+        g_host.changeDirs.push_back(record);
+        return TRUE;
+    }
+    case WM_SIZE: {
+        // Panels side by side under a button bar, the command line at the bottom, as the host lays them out.
+        int width = LOWORD(lParam), height = HIWORD(lParam);
+        int panelsHeight = height - 30 - 26;
+        MoveWindow(g_host.leftPanel, 0, 30, width / 2 - 2, panelsHeight, TRUE);
+        MoveWindow(g_host.rightPanel, width / 2 + 2, 30, width - width / 2 - 2, panelsHeight, TRUE);
+        MoveWindow(g_host.commandLine, 0, height - 24, width, 24, TRUE);
+        return 0;
+    }
+    }
+    return KxtRecordingProc(window, message, wParam, lParam);
+}
+
+void KxtRegisterClass(const wchar_t* name, WNDPROC procedure, HBRUSH background)
+{
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = background;
+    windowClass.lpszClassName = name;
+    RegisterClassW(&windowClass);
+}
+
+HWND KxtCreateChild(const wchar_t* className, HWND parent)
+{
+    return CreateWindowExW(WS_EX_CLIENTEDGE, className, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, 10, 10, parent,
+                           nullptr, GetModuleHandleW(nullptr), nullptr);
+}
+
+void KxtSendKey(WORD key, bool up)
+{
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &input, sizeof input);
+}
+
+}  // namespace
+
+KxtHost& KxtCreateHost(int x, int y, int width, int height)
+{
+    KxtRegisterClass(L"TTOTAL_CMD", KxtHostProc, (HBRUSH)(COLOR_BTNFACE + 1));
+    KxtRegisterClass(L"TMyListBox", KxtRecordingProc, (HBRUSH)GetStockObject(WHITE_BRUSH));
+    KxtRegisterClass(L"TInEdit", KxtRecordingProc, (HBRUSH)GetStockObject(WHITE_BRUSH));
+    g_host.sourceFolder = L"C:\\windows\\";
+    g_host.main = CreateWindowExW(0, L"TTOTAL_CMD", L"Total Commander (test host)", WS_OVERLAPPEDWINDOW, x, y,
+                                  width, height, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    g_host.leftPanel = KxtCreateChild(L"TMyListBox", g_host.main);
+    g_host.rightPanel = KxtCreateChild(L"TMyListBox", g_host.main);
+    g_host.commandLine = KxtCreateChild(L"TInEdit", g_host.main);
+    ShowWindow(g_host.main, SW_SHOW);
+    RECT client;
+    GetClientRect(g_host.main, &client);
+    SendMessageW(g_host.main, WM_SIZE, 0, MAKELPARAM(client.right, client.bottom));
+    UpdateWindow(g_host.main);
+    KxtFocusHost(g_host);
+    return g_host;
+}
+
+void KxtFocusHost(KxtHost& host, HWND focus)
+{
+    SetForegroundWindow(host.main);
+    SetFocus(focus ? focus : host.leftPanel);
+    KxtWaitUntil([&] { return GetForegroundWindow() == host.main; }, 10000);
+}
+
+HWND KxtCreateOtherWindow()
+{
+    KxtRegisterClass(L"KxtOtherApp", KxtRecordingProc, (HBRUSH)(COLOR_WINDOW + 1));
+    HWND window = CreateWindowExW(0, L"KxtOtherApp", L"Another application", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 300,
+                                  300, 400, 300, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    SetForegroundWindow(window);
+    SetFocus(window);
+    KxtWaitUntil([&] { return GetForegroundWindow() == window; }, 10000);
+    return window;
+}
+
+void KxtPressChord(const std::vector<WORD>& modifiers, WORD key)
+{
+    for (WORD modifier : modifiers) KxtSendKey(modifier, false);
+    KxtSendKey(key, false);
+    KxtSendKey(key, true);
+    for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it) KxtSendKey(*it, true);
+}
+
+bool KxtKeyReached(HWND window, WPARAM virtualKey)
+{
+    for (const KxtKeyRecord& record : g_kxtKeys)
+        if (record.window == window && record.virtualKey == virtualKey) return true;
+    return false;
+}
+
+bool KxtSyncKeyboard(HWND window)
+{
+    size_t before = g_kxtKeys.size();
+    KxtSendKey(KXT_SYNC_KEY, false);
+    KxtSendKey(KXT_SYNC_KEY, true);
+    return KxtWaitUntil([&] {
+        for (size_t i = before; i < g_kxtKeys.size(); ++i)
+            if (g_kxtKeys[i].window == window && g_kxtKeys[i].virtualKey == KXT_SYNC_KEY) return true;
+        return false;
+    });
+}

@@ -1,0 +1,34 @@
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+// The plug-in loaded the way the host loads it: a copy of the DLL in its own folder,
+// LoadLibrary, then exports looked up by name.
+struct KxtPlugin {
+    std::wstring folder;  // ends with a backslash
+    HMODULE module;
+
+    std::wstring LogPath() const { return folder + L"Korvex.log"; }
+    std::wstring ConfigPath() const { return folder + L"Korvex.cfg"; }
+    FARPROC Export(const char* name) const { return GetProcAddress(module, name); }
+    template <typename Function>
+    Function Get(const char* name) const
+    {
+        return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(Export(name)));
+    }
+};
+
+// Folder to hold the plug-in; a Korvex.cfg may be put there before loading.
+std::wstring KxtPreparePluginFolder();
+// Writes a Korvex.cfg (UTF-16 with byte-order mark) with the given lines.
+bool KxtWriteConfig(const std::wstring& folder, const std::wstring& lines);
+// Copies the DLL under test into the folder and loads it; module is null when that failed.
+KxtPlugin KxtLoadPlugin(const std::wstring& folder);
+// Waits until the keyboard hook is in place (needs Logging=Y, which every config below sets).
+bool KxtWaitForHook(const KxtPlugin& plugin);
+// A config with the diagnostic log switched on, plus the given extra lines of section [Display].
+std::wstring KxtLoggingConfig(const std::wstring& extraDisplayLines = L"");
+
+typedef int(__stdcall* KxtFsInitProc)(int, void*, void*, void*);
+typedef void(__stdcall* KxtContentGetDetectStringProc)(char*, int);

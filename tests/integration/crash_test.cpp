@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+
+#include "host/plugin_loader.h"
+#include "support/test_support.h"
+
+namespace {
+
+const DWORD kHostCustomCode = 0xE0001234;
+
+// The host's own handling: registered last, it lets every exception raised by this test continue,
+// and moves a thread that faulted inside the plug-in to a clean exit.
+volatile LONG g_faultedThreads;
+
+void KxtExitFaultingThread()
+{
+    ExitThread(0);
+}
+
+LONG CALLBACK KxtHostHandler(EXCEPTION_POINTERS* pointers)
+{
+    DWORD code = pointers->ExceptionRecord->ExceptionCode;
+    if (code == EXCEPTION_ACCESS_VIOLATION && pointers->ExceptionRecord->NumberParameters >= 2) {
+        InterlockedIncrement(&g_faultedThreads);
+        pointers->ContextRecord->Rsp = (pointers->ContextRecord->Rsp & ~(DWORD64)15) - 8;
+        pointers->ContextRecord->Rip = (DWORD64)&KxtExitFaultingThread;
+        return EXCEPTION_CONTINUE_EXECUTION;
+    }
+    if (code == EXCEPTION_ACCESS_VIOLATION || code == EXCEPTION_BREAKPOINT || code == kHostCustomCode)
+        return EXCEPTION_CONTINUE_EXECUTION;
+    return EXCEPTION_CONTINUE_SEARCH;
+}
+
+DWORD WINAPI KxtWriteThroughBadPointer(LPVOID detectString)
+{
+    ((KxtContentGetDetectStringProc)detectString)((char*)16, 8);
+    return 1;
+}
+
+struct CrashFixture : ::testing::Test {
+    KxtPlugin plugin{};
+    PVOID handler = nullptr;
+
+    void SetUp() override
+    {
+        plugin = KxtLoadPlugin(KxtPreparePluginFolder());
+        ASSERT_NE(plugin.module, nullptr);
+        ASSERT_TRUE(KxtWaitForLogLine(plugin.LogPath(), "Background thread started"));
+        handler = AddVectoredExceptionHandler(0, KxtHostHandler);
+    }
+    void TearDown() override
+    {
+        if (handler) RemoveVectoredExceptionHandler(handler);
+    }
+    std::vector<std::string> ExceptionLines() const
+    {
+        std::vector<std::string> found;
+        for (const std::string& line : KxtReadLogLines(plugin.LogPath()))
+            if (line.find("*** EXCEPTION ***") != std::string::npos) found.push_back(line);
+        return found;
+    }
+};
+
+}  // namespace
+
+TEST_F(CrashFixture, HostAccessViolationIsLoggedOnceAsOutside)
+{
+    RaiseException(EXCEPTION_ACCESS_VIOLATION, 0, 0, nullptr);
+    std::vector<std::string> lines = ExceptionLines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("*** EXCEPTION *** code=0xC0000005 addr="), std::string::npos) << lines[0];
+    EXPECT_NE(lines[0].find("[outside Korvex] (pid=" + std::to_string(GetCurrentProcessId()) + ")"),
+              std::string::npos)
+        << lines[0];
+    EXPECT_EQ(lines[0].find("Korvex.wdx64"), std::string::npos) << lines[0];
+}
+
+TEST_F(CrashFixture, HostBreakpointsAndCustomCodesAreNotLogged)
+{
+    RaiseException(EXCEPTION_BREAKPOINT, 0, 0, nullptr);
+    RaiseException(kHostCustomCode, 0, 0, nullptr);
+    RaiseException(0x40010006, 0, 0, nullptr);  // an informational code (debug output)
+    EXPECT_TRUE(ExceptionLines().empty());
+}
+
+TEST_F(CrashFixture, FaultInsideThePluginIsLoggedAsInsideWithLoggingOff)
+{
+    HANDLE thread = CreateThread(nullptr, 0, KxtWriteThroughBadPointer,
+                                 (LPVOID)plugin.Get<KxtContentGetDetectStringProc>("ContentGetDetectString"), 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    ASSERT_EQ(WaitForSingleObject(thread, 30000), WAIT_OBJECT_0);
+    DWORD exitCode = 1;
+    GetExitCodeThread(thread, &exitCode);
+    CloseHandle(thread);
+    EXPECT_EQ(exitCode, 0u) << "the write through the bad pointer must have faulted";
+    EXPECT_EQ(g_faultedThreads, 1);
+
+    std::vector<std::string> lines = ExceptionLines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("code=0xC0000005"), std::string::npos) << lines[0];
+    EXPECT_NE(lines[0].find("module=" + KxtUtf8(plugin.folder) + "Korvex.wdx64 [INSIDE Korvex]"), std::string::npos)
+        << lines[0];
+    EXPECT_EQ(KxtReadLogLines(plugin.LogPath()).size(), 4u) << "start-up lines and the exception line only";
+}

@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Checks a built plug-in statically: its 13 exports (and, for the 32-bit DLL, their decorated
+# standard-call twins at the same address) and an import table of Windows system DLLs only.
+set -euo pipefail
+dll="$1"
+arch="$2"
+dump=$("${arch}-w64-mingw32-objdump" -p "$dll")
+status=0
+
+declare -A bytes=([FsInit]=16 [FsGetDefRootName]=8 [FsFindFirst]=8 [FsFindNext]=8 [FsFindClose]=4 [FsGetFile]=16
+  [FsExecuteFile]=12 [FsDeleteFile]=4 [FsContentGetSupportedField]=16 [FsContentGetValue]=24
+  [ContentGetSupportedField]=16 [ContentGetValue]=24 [ContentGetDetectString]=8)
+
+# "[ ordinal-index] name" lines of the name table, and "[ index] +base[ ordinal] rva" lines of the address table.
+rva_of() {
+  local index
+  index=$(awk -v name="$1" '/\[Ordinal\/Name Pointer\] Table/ {on=1; next} on && $NF == name {gsub(/[][]/, "", $1); print $1; exit}' <<<"$dump")
+  [ -n "$index" ] || return 1
+  awk -v index_="$index" '/Export Address Table -- Ordinal Base/ {on=1; next}
+    on && /\+base/ {line=$0; gsub(/[][]/, " ", line); split(line, f, " "); if (f[1] == index_) {print f[4]; exit}}' <<<"$dump"
+}
+
+names=$(awk '/\[Ordinal\/Name Pointer\] Table/ {on=1; next} on && NF == 0 {exit} on {print $NF}' <<<"$dump" | sort)
+expected_count=13
+[ "$arch" = i686 ] && expected_count=26
+if [ "$(wc -l <<<"$names")" -ne "$expected_count" ]; then
+  echo "FAIL: expected $expected_count export names, found:"; echo "$names"; status=1
+fi
+for name in "${!bytes[@]}"; do
+  plain=$(rva_of "$name") || { echo "FAIL: $name is not exported"; status=1; continue; }
+  if [ "$arch" = i686 ]; then
+    decorated=$(rva_of "$name@${bytes[$name]}") || { echo "FAIL: $name@${bytes[$name]} is not exported"; status=1; continue; }
+    [ "$plain" = "$decorated" ] || { echo "FAIL: $name at $plain but $name@${bytes[$name]} at $decorated"; status=1; }
+  fi
+done
+
+allowed='^(KERNEL32|USER32|GDI32|SHELL32|COMCTL32|ADVAPI32|OLE32|msvcrt)\.dll$'
+imports=$(awk '/DLL Name:/ {print $3}' <<<"$dump")
+while read -r import; do
+  if ! grep -Eiq "$allowed" <<<"$import"; then echo "FAIL: imports $import"; status=1; fi
+done <<<"$imports"
+for runtime in dwmapi.dll mpr.dll libgcc libstdc++ libwinpthread; do
+  if grep -iq "$runtime" <<<"$imports"; then echo "FAIL: imports $runtime"; status=1; fi
+done
+
+[ $status -eq 0 ] && echo "OK: $(basename "$dll"): $expected_count export names, imports: $(tr '\n' ' ' <<<"$imports")"
+exit $status

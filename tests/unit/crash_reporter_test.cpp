@@ -1,0 +1,39 @@
+#include <gtest/gtest.h>
+
+#include "core/crash_reporter.h"
+#include "support/test_support.h"
+
+TEST(CrashReporterRules, SystemErrorsAnywhereAndEverythingInsideThePlugin)
+{
+    struct Case {
+        DWORD code;
+        int inside;
+        int reported;
+    } cases[] = {
+        {0xC0000005, 0, 1},  // access violation
+        {0xC000001D, 0, 1},  // illegal instruction
+        {0xC00000FD, 0, 1},  // stack overflow
+        {0x80000003, 0, 0},  // breakpoint
+        {0xE06D7363, 0, 0},  // a customer code (top bits 1, 1, 1)
+        {0x40010006, 0, 0},  // informational
+        {0x80000003, 1, 1},  {0xE06D7363, 1, 1}, {0x40010006, 1, 1},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(KxShouldReportException(c.code, c.inside), c.reported) << std::hex << c.code << " inside=" << c.inside;
+}
+
+TEST(CrashReporterRules, LineFormatAndCut)
+{
+    SYSTEMTIME time{2026, 12, 2, 8, 6, 5, 4, 3};
+    wchar_t line[700];
+    KxFormatExceptionLine(time, 0xC0000005, (void*)0x1234, L"C:\\tc\\TOTALCMD64.EXE", 0, 42, line, 700);
+    std::wstring expected = L"[2026-12-08 06:05:04.003] *** EXCEPTION *** code=0xC0000005 addr=";
+    EXPECT_EQ(std::wstring(line).substr(0, expected.size()), expected);
+    EXPECT_NE(std::wstring(line).find(L"1234 module=C:\\tc\\TOTALCMD64.EXE [outside Korvex] (pid=42)"),
+              std::wstring::npos)
+        << KxtUtf8(line);
+
+    std::wstring longModule(900, L'm');
+    KxFormatExceptionLine(time, 1, nullptr, longModule.c_str(), 1, 1, line, 700);
+    EXPECT_EQ(wcslen(line), 699u) << "a long line is cut to the buffer";
+}
