@@ -9,6 +9,7 @@
 #include "panel/result_actions.h"
 
 volatile DWORD g_hookThreadId;
+HANDLE g_threadQueueReady;
 
 namespace {
 
@@ -49,6 +50,7 @@ DWORD WINAPI KxBackgroundThreadProc(LPVOID)
     // The queue must exist before anything is posted to this thread.
     MSG message;
     PeekMessageW(&message, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
+    if (g_threadQueueReady) SetEvent(g_threadQueueReady);
 
     KxLoadSettings();
     KxLogLoadedSettings();

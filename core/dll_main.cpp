@@ -21,6 +21,7 @@ void KxOnProcessAttach(HINSTANCE module)
                                        (LPCWSTR)&KxOnProcessAttach, &pinned);
     KxLog(L"DllMain: module pin %ls", pinnedOk ? L"OK" : L"FAILED");
     InitializeCriticalSection(&g_publishedLock);
+    g_threadQueueReady = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     DWORD threadId = 0;
     HANDLE thread = CreateThread(nullptr, 0, KxBackgroundThreadProc, nullptr, 0, &threadId);
     if (thread) CloseHandle(thread);

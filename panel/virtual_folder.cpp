@@ -12,6 +12,8 @@ int __stdcall FsInit(int PluginNr, KxProgressProc, KxLogProc, KxRequestProc)
               L"this time; press the hotkey again once loaded.");
         return 0;
     }
+    // The host calls FsInit right after loading us, usually before the new thread has its queue.
+    if (g_threadQueueReady) WaitForSingleObject(g_threadQueueReady, 2000);
     BOOL posted = PostThreadMessageW(threadId, WM_KX_AUTOOPEN_OVERLAY, 0, 0);
     KxLog(L"FsInit: %ls posting WM_KX_AUTOOPEN_OVERLAY to background thread (tid=%lu).", posted ? L"OK" : L"FAILED",
           threadId);

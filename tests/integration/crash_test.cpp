@@ -6,6 +6,7 @@
 namespace {
 
 const DWORD kHostCustomCode = 0xE0001234;
+const DWORD kHostInformationalCode = 0x40001234;
 
 // The host's own handling: registered last, it lets every exception raised by this test continue,
 // and moves a thread that faulted inside the plug-in to a clean exit.
@@ -25,7 +26,8 @@ LONG CALLBACK KxtHostHandler(EXCEPTION_POINTERS* pointers)
         pointers->ContextRecord->Rip = (DWORD64)&KxtExitFaultingThread;
         return EXCEPTION_CONTINUE_EXECUTION;
     }
-    if (code == EXCEPTION_ACCESS_VIOLATION || code == EXCEPTION_BREAKPOINT || code == kHostCustomCode)
+    if (code == EXCEPTION_ACCESS_VIOLATION || code == EXCEPTION_BREAKPOINT || code == kHostCustomCode ||
+        code == kHostInformationalCode)
         return EXCEPTION_CONTINUE_EXECUTION;
     return EXCEPTION_CONTINUE_SEARCH;
 }
@@ -78,7 +80,7 @@ TEST_F(CrashFixture, HostBreakpointsAndCustomCodesAreNotLogged)
 {
     RaiseException(EXCEPTION_BREAKPOINT, 0, 0, nullptr);
     RaiseException(kHostCustomCode, 0, 0, nullptr);
-    RaiseException(0x40010006, 0, 0, nullptr);  // an informational code (debug output)
+    RaiseException(kHostInformationalCode, 0, 0, nullptr);
     EXPECT_TRUE(ExceptionLines().empty());
 }
 

@@ -62,6 +62,8 @@ TEST(PluginLoad, FreshFolderGetsDefaultConfigAndOnlyStartupLines)
     KxtHost& host = KxtCreateHost();
     KxtPlugin plugin = KxtLoadPlugin(KxtPreparePluginFolder());
     ASSERT_NE(plugin.module, nullptr);
+    // The file is written after the Logging key has closed the log's gate.
+    ASSERT_TRUE(KxtWaitUntil([&] { return KxtFileExists(plugin.ConfigPath()); }));
     KxtWaitUntilThreadIdle(plugin, host);
 
     std::string raw = KxtReadFileBytes(plugin.ConfigPath());
@@ -74,6 +76,18 @@ TEST(PluginLoad, FreshFolderGetsDefaultConfigAndOnlyStartupLines)
     EXPECT_NE(lines[0].find("] DllMain: DLL_PROCESS_ATTACH (pid="), std::string::npos) << lines[0];
     EXPECT_NE(lines[1].find("] DllMain: module pin OK"), std::string::npos) << lines[1];
     EXPECT_NE(lines[2].find("] Background thread started (tid="), std::string::npos) << lines[2];
+    EXPECT_EQ(host.commands, std::vector<WPARAM>{570});
+}
+
+TEST(PluginLoad, FsInitRightAfterLoadingStillReachesTheNewThread)
+{
+    // The host's cold road: it loads the library and calls FsInit at once.
+    KxtHost& host = KxtCreateHost();
+    KxtPlugin plugin = KxtLoadPlugin(KxtPreparePluginFolder());
+    ASSERT_NE(plugin.module, nullptr);
+    KxtWaitUntilThreadIdle(plugin, host);
+    std::vector<std::string> lines = KxtReadLogLines(plugin.LogPath());
+    EXPECT_GE(KxtFindLine(lines, "FsInit: OK posting WM_KX_AUTOOPEN_OVERLAY"), 0);
     EXPECT_EQ(host.commands, std::vector<WPARAM>{570});
 }
 

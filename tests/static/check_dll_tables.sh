@@ -11,16 +11,17 @@ declare -A bytes=([FsInit]=16 [FsGetDefRootName]=8 [FsFindFirst]=8 [FsFindNext]=
   [FsExecuteFile]=12 [FsDeleteFile]=4 [FsContentGetSupportedField]=16 [FsContentGetValue]=24
   [ContentGetSupportedField]=16 [ContentGetValue]=24 [ContentGetDetectString]=8)
 
-# "[ ordinal-index] name" lines of the name table, and "[ index] +base[ ordinal] rva" lines of the address table.
+# The name table lists "[index] name", the address table "[index] +base[ordinal] rva Export RVA".
+name_table=$(sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' <<<"$dump" | sed -n 's/^\s*\[\s*\([0-9]*\)\] \(\S*\)$/\1 \2/p')
+address_table=$(sed -n 's/^\s*\[\s*\([0-9]*\)\] +base\[\s*[0-9]*\] \([0-9a-f]*\) Export RVA$/\1 \2/p' <<<"$dump")
 rva_of() {
   local index
-  index=$(awk -v name="$1" '/\[Ordinal\/Name Pointer\] Table/ {on=1; next} on && $NF == name {gsub(/[][]/, "", $1); print $1; exit}' <<<"$dump")
+  index=$(awk -v name="$1" '$2 == name {print $1; exit}' <<<"$name_table")
   [ -n "$index" ] || return 1
-  awk -v index_="$index" '/Export Address Table -- Ordinal Base/ {on=1; next}
-    on && /\+base/ {line=$0; gsub(/[][]/, " ", line); split(line, f, " "); if (f[1] == index_) {print f[4]; exit}}' <<<"$dump"
+  awk -v index_="$index" '$1 == index_ {print $2; exit}' <<<"$address_table"
 }
 
-names=$(awk '/\[Ordinal\/Name Pointer\] Table/ {on=1; next} on && NF == 0 {exit} on {print $NF}' <<<"$dump" | sort)
+names=$(awk '{print $2}' <<<"$name_table")
 expected_count=13
 [ "$arch" = i686 ] && expected_count=26
 if [ "$(wc -l <<<"$names")" -ne "$expected_count" ]; then
