@@ -19,24 +19,15 @@ struct KxDefaultEntry {
 };
 
 const KxDefaultEntry kDefaults[] = {
-    {L"Display", L"Position", L"Bottom"},
-    {L"Display", L"Hotkey", L"Ctrl+Alt+F"},
-    {L"Display", L"MaxVisibleRows", L"20"},
-    {L"Display", L"SearchDelayMs", L"100"},
-    {L"Display", L"ThemeMode", L"Auto"},
-    {L"Display", L"DateFormat", L"Auto"},
-    {L"Display", L"TimeFormat", L"Auto"},
-    {L"Display", L"Logging", L"N"},
-    {L"Display", L"DriveIcons", L"Y"},
-    {L"Display", L"DriveIconStyle", L"Colour"},
-    {L"Display", L"FolderColumn", L"Full"},
-    {L"Display", L"SearchHistory", L"Y"},
-    {L"Everything", L"MaxResults", L"200"},
-    {L"Everything", L"EverythingIniPath", L"Auto"},
-    {L"Everything", L"EverythingDebug", L"N"},
-    {L"Everything", L"SortOrder", L"DateModifiedDescending"},
-    {L"Filters", L"LastSelectedFilter", L""},
-    {L"Filters", L"DriveScope", L"All"},
+    {L"Display", L"Position", L"Bottom"},      {L"Display", L"Hotkey", L"Ctrl+Alt+F"},
+    {L"Display", L"MaxVisibleRows", L"20"},    {L"Display", L"SearchDelayMs", L"100"},
+    {L"Display", L"ThemeMode", L"Auto"},       {L"Display", L"DateFormat", L"Auto"},
+    {L"Display", L"TimeFormat", L"Auto"},      {L"Display", L"Logging", L"N"},
+    {L"Display", L"DriveIcons", L"Y"},         {L"Display", L"DriveIconStyle", L"Colour"},
+    {L"Display", L"FolderColumn", L"Full"},    {L"Display", L"SearchHistory", L"Y"},
+    {L"Everything", L"MaxResults", L"200"},    {L"Everything", L"EverythingIniPath", L"Auto"},
+    {L"Everything", L"EverythingDebug", L"N"}, {L"Everything", L"SortOrder", L"DateModifiedDescending"},
+    {L"Filters", L"LastSelectedFilter", L""},  {L"Filters", L"DriveScope", L"All"},
     {L"Safety", L"AllowDelete", L"N"},
 };
 
@@ -51,8 +42,8 @@ int KxReadInt(const wchar_t* section, const wchar_t* key, int fallback)
 }
 
 // Exactly one word turns a switch on (Y) or off (N); anything else is the other state.
-int KxReadSwitch(const wchar_t* section, const wchar_t* key, const wchar_t* fallback, int capacity,
-                 const wchar_t* word, int stateForWord)
+int KxReadSwitch(const wchar_t* section, const wchar_t* key, const wchar_t* fallback, int capacity, const wchar_t* word,
+                 int stateForWord)
 {
     wchar_t text[16];
     KxReadText(section, key, fallback, text, capacity);

@@ -11,12 +11,12 @@ struct KxNamedValue {
 };
 
 const KxNamedValue kSortOrders[] = {
-    {L"NameAscending", 1},         {L"NameDescending", 2},          {L"PathAscending", 3},
-    {L"PathDescending", 4},        {L"SizeAscending", 5},           {L"SizeDescending", 6},
-    {L"ExtensionAscending", 7},    {L"ExtensionDescending", 8},     {L"TypeNameAscending", 9},
-    {L"TypeNameDescending", 10},   {L"DateCreatedAscending", 11},   {L"DateCreatedDescending", 12},
+    {L"NameAscending", 1},          {L"NameDescending", 2},          {L"PathAscending", 3},
+    {L"PathDescending", 4},         {L"SizeAscending", 5},           {L"SizeDescending", 6},
+    {L"ExtensionAscending", 7},     {L"ExtensionDescending", 8},     {L"TypeNameAscending", 9},
+    {L"TypeNameDescending", 10},    {L"DateCreatedAscending", 11},   {L"DateCreatedDescending", 12},
     {L"DateModifiedAscending", 13}, {L"DateModifiedDescending", 14}, {L"AttributesAscending", 15},
-    {L"AttributesDescending", 16}, {L"DateAccessedAscending", 23},  {L"DateAccessedDescending", 24},
+    {L"AttributesDescending", 16},  {L"DateAccessedAscending", 23},  {L"DateAccessedDescending", 24},
 };
 
 const KxNamedValue kThemeModes[] = {{L"Dark", KX_THEME_DARK}, {L"Light", KX_THEME_LIGHT}};

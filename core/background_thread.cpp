@@ -16,10 +16,11 @@ namespace {
 void KxLogLoadedSettings()
 {
     const KxSettings& s = g_settings;
-    KxLog(L"Config loaded from %ls: Position=%d Hotkey=Ctrl+Alt+%lc MaxResults=%d MaxVisibleRows=%d "
-          L"SearchDelayMs=%d EverythingDebug=%d SortType=%lu AllowDelete=%d",
-          g_configPath, s.position, s.hotkeyLetter, s.maxResults, s.maxVisibleRows, s.searchDelayMs,
-          s.everythingDebug, s.sortType, (int)s.allowDelete);
+    KxLog(
+        L"Config loaded from %ls: Position=%d Hotkey=Ctrl+Alt+%lc MaxResults=%d MaxVisibleRows=%d "
+        L"SearchDelayMs=%d EverythingDebug=%d SortType=%lu AllowDelete=%d",
+        g_configPath, s.position, s.hotkeyLetter, s.maxResults, s.maxVisibleRows, s.searchDelayMs, s.everythingDebug,
+        s.sortType, (int)s.allowDelete);
 }
 
 void KxInstallKeyboardHook()
@@ -34,8 +35,9 @@ void KxInstallKeyboardHook()
 // The host entered our folder before the hook existed: send it back and open the search box.
 void KxHandleAutoOpenOverlay()
 {
-    KxLog(L"Background thread: WM_KX_AUTOOPEN_OVERLAY received - auto-opening the search box after a cold "
-          L"WFX-triggered load.");
+    KxLog(
+        L"Background thread: WM_KX_AUTOOPEN_OVERLAY received - auto-opening the search box after a cold "
+        L"WFX-triggered load.");
     HWND host = KxFindHostWindow();
     if (host) KxTriggerGoToPreviousDir(host);
     KxOpenOverlay();
@@ -64,9 +66,10 @@ DWORD WINAPI KxBackgroundThreadProc(LPVOID)
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
-    KxLog(L"Background thread exiting (tid=%lu) - unexpected while the module is pinned; only happens if "
-          L"GetMessage itself failed.",
-          g_hookThreadId);
+    KxLog(
+        L"Background thread exiting (tid=%lu) - unexpected while the module is pinned; only happens if "
+        L"GetMessage itself failed.",
+        g_hookThreadId);
     if (g_keyboardHook) UnhookWindowsHookEx(g_keyboardHook);
     g_keyboardHook = nullptr;
     return 0;

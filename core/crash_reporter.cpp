@@ -22,8 +22,8 @@ void KxFormatExceptionLine(const SYSTEMTIME& time, DWORD code, const void* addre
     _snwprintf(out, capacity,
                L"[%04d-%02d-%02d %02d:%02d:%02d.%03d] *** EXCEPTION *** code=0x%08lX addr=%p module=%ls %ls "
                L"(pid=%lu)",
-               time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute, time.wSecond, time.wMilliseconds,
-               code, address, moduleName, insidePlugin ? L"[INSIDE Korvex]" : L"[outside Korvex]", processId);
+               time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute, time.wSecond, time.wMilliseconds, code,
+               address, moduleName, insidePlugin ? L"[INSIDE Korvex]" : L"[outside Korvex]", processId);
     out[capacity - 1] = L'\0';
 }
 

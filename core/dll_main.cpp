@@ -36,8 +36,7 @@ BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID reserved)
     if (reason == DLL_PROCESS_ATTACH) {
         KxOnProcessAttach(module);
     } else if (reason == DLL_PROCESS_DETACH) {
-        KxLog(L"DllMain: DLL_PROCESS_DETACH (pid=%lu, processTerminating=%d)", GetCurrentProcessId(),
-              reserved ? 1 : 0);
+        KxLog(L"DllMain: DLL_PROCESS_DETACH (pid=%lu, processTerminating=%d)", GetCurrentProcessId(), reserved ? 1 : 0);
     }
     return TRUE;
 }

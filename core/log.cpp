@@ -18,8 +18,8 @@ constexpr int KX_UTF8_LINE_CAPACITY = 3 * (KX_DEBUG_LINE_CHARS + 16) + 2;
 
 int KxFormatLogPrefix(const SYSTEMTIME& time, wchar_t* out, int capacity)
 {
-    int length = _snwprintf(out, capacity, L"[%04d-%02d-%02d %02d:%02d:%02d.%03d] ", time.wYear, time.wMonth,
-                            time.wDay, time.wHour, time.wMinute, time.wSecond, time.wMilliseconds);
+    int length = _snwprintf(out, capacity, L"[%04d-%02d-%02d %02d:%02d:%02d.%03d] ", time.wYear, time.wMonth, time.wDay,
+                            time.wHour, time.wMinute, time.wSecond, time.wMilliseconds);
     if (length < 0 || length >= capacity) {
         out[capacity - 1] = L'\0';
         return (int)wcslen(out);
@@ -58,8 +58,8 @@ void KxAppendUtf8Line(const wchar_t* path, const wchar_t* text, int maxBytes)
     // The converted terminator becomes CR, then LF follows: one record, one write.
     record[bytes - 1] = '\r';
     record[bytes] = '\n';
-    HANDLE file = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;
     DWORD written = 0;
     WriteFile(file, record, (DWORD)bytes + 1, &written, nullptr);

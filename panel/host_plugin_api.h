@@ -40,8 +40,7 @@ int __stdcall FsGetFile(char* RemoteName, char* LocalName, int CopyFlags, KxRemo
 int __stdcall FsExecuteFile(HWND MainWin, char* RemoteName, char* Verb);
 BOOL __stdcall FsDeleteFile(char* RemoteName);
 int __stdcall FsContentGetSupportedField(int FieldIndex, char* FieldName, char* Units, int maxlen);
-int __stdcall FsContentGetValue(char* FileName, int FieldIndex, int UnitIndex, void* FieldValue, int maxlen,
-                                int flags);
+int __stdcall FsContentGetValue(char* FileName, int FieldIndex, int UnitIndex, void* FieldValue, int maxlen, int flags);
 int __stdcall ContentGetSupportedField(int FieldIndex, char* FieldName, char* Units, int maxlen);
 int __stdcall ContentGetValue(char* FileName, int FieldIndex, int UnitIndex, void* FieldValue, int maxlen, int flags);
 void __stdcall ContentGetDetectString(char* DetectString, int maxlen);

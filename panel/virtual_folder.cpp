@@ -8,8 +8,9 @@ int __stdcall FsInit(int PluginNr, KxProgressProc, KxLogProc, KxRequestProc)
     KxLog(L"FsInit(PluginNr=%d) - WFX plugin reached.", PluginNr);
     DWORD threadId = g_hookThreadId;
     if (threadId == 0) {
-        KxLog(L"FsInit: background thread not started yet (g_hookThreadId==0) - cannot auto-open the search box "
-              L"this time; press the hotkey again once loaded.");
+        KxLog(
+            L"FsInit: background thread not started yet (g_hookThreadId==0) - cannot auto-open the search box "
+            L"this time; press the hotkey again once loaded.");
         return 0;
     }
     // The host calls FsInit right after loading us, usually before the new thread has its queue.
