@@ -160,3 +160,36 @@ TEST(PluginLoad, AllThirteenExportsAnswerNothingHereUntilResultsArePublished)
     plugin.Get<KxtContentGetDetectStringProc>("ContentGetDetectString")(detect, sizeof detect);
     EXPECT_STREQ(detect, "");
 }
+
+TEST(PluginLoad, CarriesItsIconAndVersionOneThree)
+{
+    KxtPlugin plugin = KxtLoadPlugin(KxtPreparePluginFolder());
+    ASSERT_NE(plugin.module, nullptr);
+    HRSRC iconGroup = FindResourceW(plugin.module, MAKEINTRESOURCEW(101), RT_GROUP_ICON);
+    ASSERT_NE(iconGroup, nullptr);
+    // A group directory: reserved, type 1, count, then one 14-byte entry per image.
+    const BYTE* directory = (const BYTE*)LockResource(LoadResource(plugin.module, iconGroup));
+    ASSERT_NE(directory, nullptr);
+    WORD images = *(const WORD*)(directory + 4);
+    EXPECT_GE(images, 4) << "several sizes";
+    HICON icon = (HICON)LoadImageW(plugin.module, MAKEINTRESOURCEW(101), IMAGE_ICON, 32, 32, 0);
+    EXPECT_NE(icon, nullptr);
+
+    HRSRC versionResource = FindResourceW(plugin.module, MAKEINTRESOURCEW(1), RT_VERSION);
+    ASSERT_NE(versionResource, nullptr);
+    const BYTE* version = (const BYTE*)LockResource(LoadResource(plugin.module, versionResource));
+    DWORD size = SizeofResource(plugin.module, versionResource);
+    // The fixed part follows the "VS_VERSION_INFO" key, aligned to four bytes.
+    const VS_FIXEDFILEINFO* fixed = nullptr;
+    for (DWORD offset = 0; offset + sizeof(VS_FIXEDFILEINFO) <= size; offset += 4) {
+        if (*(const DWORD*)(version + offset) == 0xFEEF04BD) {
+            fixed = (const VS_FIXEDFILEINFO*)(version + offset);
+            break;
+        }
+    }
+    ASSERT_NE(fixed, nullptr);
+    EXPECT_EQ(fixed->dwFileVersionMS, MAKELONG(3, 1));
+    EXPECT_EQ(fixed->dwProductVersionMS, MAKELONG(3, 1));
+    std::wstring text((const wchar_t*)version, size / sizeof(wchar_t));
+    EXPECT_NE(text.find(std::wstring(L"ProductVersion") + L'\0' + L"1.3"), std::wstring::npos);
+}
