@@ -1,0 +1,113 @@
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include <string>
+#include <vector>
+
+#include "core/clipboard_snapshot.h"
+#include "support/test_support.h"
+
+namespace {
+
+struct ClipboardItem {
+    UINT format;
+    std::string bytes;
+};
+
+HWND KxtClipboardOwner()
+{
+    static HWND owner = CreateWindowExW(0, L"STATIC", L"owner", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    return owner;
+}
+
+void KxtPutOnClipboard(const std::vector<ClipboardItem>& items)
+{
+    ASSERT_TRUE(OpenClipboard(KxtClipboardOwner()));
+    EmptyClipboard();
+    for (const ClipboardItem& item : items) {
+        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, item.bytes.size());
+        memcpy(GlobalLock(block), item.bytes.data(), item.bytes.size());
+        GlobalUnlock(block);
+        SetClipboardData(item.format, block);
+    }
+    CloseClipboard();
+}
+
+std::string KxtClipboardBytes(UINT format)
+{
+    std::string bytes;
+    if (!OpenClipboard(KxtClipboardOwner())) return bytes;
+    HANDLE data = GetClipboardData(format);
+    if (data) {
+        const char* from = (const char*)GlobalLock((HGLOBAL)data);
+        bytes.assign(from, GlobalSize((HGLOBAL)data));
+        GlobalUnlock((HGLOBAL)data);
+    }
+    CloseClipboard();
+    return bytes;
+}
+
+std::string KxtWideBytes(const std::wstring& text)
+{
+    return std::string((const char*)text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+}
+
+// A file list as Explorer puts it on the clipboard: DROPFILES, then NUL-separated wide paths.
+std::string KxtFileList(const std::vector<std::wstring>& paths)
+{
+    DROPFILES header{};
+    header.pFiles = sizeof header;
+    header.fWide = TRUE;
+    std::string bytes((const char*)&header, sizeof header);
+    for (const std::wstring& path : paths) bytes += KxtWideBytes(path);
+    bytes.append(2, '\0');
+    return bytes;
+}
+
+}  // namespace
+
+TEST(ClipboardSnapshot, TextFilesAndPrivateFormatsComeBackIntact)
+{
+    UINT custom = RegisterClipboardFormatW(L"Korvex test format");
+    std::string text = KxtWideBytes(L"my copied text, 日本語");
+    std::string files = KxtFileList({L"C:\\a.txt", L"C:\\dir\\b.pdf"});
+    std::string binary("\x00\x01\x02\xFF", 4);
+    KxtPutOnClipboard({{CF_UNICODETEXT, text}, {CF_HDROP, files}, {custom, binary}});
+
+    KxClipboardSnapshot snapshot = KxSaveClipboard(KxtClipboardOwner());
+    KxtPutOnClipboard({{CF_UNICODETEXT, KxtWideBytes(L"C:\\host\\folder")}});
+    KxRestoreClipboard(KxtClipboardOwner(), snapshot);
+
+    EXPECT_EQ(snapshot.count, 0);
+    EXPECT_EQ(KxtClipboardBytes(CF_UNICODETEXT).substr(0, text.size()), text);
+    EXPECT_EQ(KxtClipboardBytes(CF_HDROP).substr(0, files.size()), files);
+    EXPECT_EQ(KxtClipboardBytes(custom).substr(0, binary.size()), binary);
+}
+
+TEST(ClipboardSnapshot, AnEmptyClipboardStaysEmpty)
+{
+    ASSERT_TRUE(OpenClipboard(KxtClipboardOwner()));
+    EmptyClipboard();
+    CloseClipboard();
+    KxClipboardSnapshot snapshot = KxSaveClipboard(KxtClipboardOwner());
+    KxtPutOnClipboard({{CF_UNICODETEXT, KxtWideBytes(L"C:\\host\\folder")}});
+    KxRestoreClipboard(KxtClipboardOwner(), snapshot);
+    ASSERT_TRUE(OpenClipboard(KxtClipboardOwner()));
+    EXPECT_EQ(CountClipboardFormats(), 0);
+    CloseClipboard();
+}
+
+TEST(ClipboardText, ReadIsBoundedByCapacityAndByTheBlock)
+{
+    KxtPutOnClipboard({{CF_UNICODETEXT, KxtWideBytes(L"C:\\some\\folder")}});
+    wchar_t out[8];
+    EXPECT_TRUE(KxReadClipboardText(KxtClipboardOwner(), out, 8));
+    EXPECT_STREQ(out, L"C:\\some");
+
+    // Text without a terminator inside its block is read no further than the block.
+    KxtPutOnClipboard({{CF_UNICODETEXT, std::string("A\0B\0C\0", 6)}});
+    wchar_t whole[64];
+    EXPECT_TRUE(KxReadClipboardText(KxtClipboardOwner(), whole, 64));
+    EXPECT_LE(wcslen(whole), 3u);
+    EXPECT_EQ(std::wstring(whole).substr(0, 2), L"AB");
+}
