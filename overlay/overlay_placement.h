@@ -3,6 +3,18 @@
 
 // The host's main window as last found; kept for when a later lookup fails.
 extern HWND g_tcWindow;
+// The host control the overlay lies over (none with the fallback rectangle).
+extern HWND g_tcPanelWnd;
+// Where the overlay lies, in screen coordinates.
+extern RECT g_panelRect;
 
 HWND KxFindHostWindow();
+// The focused control of the host's GUI thread, when it lies inside the host window.
+int KxGetActivePanelRect(HWND hostWindow, RECT* rect);
 void KxOpenOverlay();
+void KxCloseOverlay();
+// The host's "CD" command: its active panel goes to path (a folder, a file or a virtual entry).
+void KxSendHostChangeDir(HWND hostWindow, const wchar_t* path);
+
+// The "CD" block for a UTF-8 path of n bytes: n + 11 bytes; returns the block size written.
+int KxBuildChangeDirBlock(const char* utf8Path, int n, BYTE* block, int capacity);
