@@ -1,0 +1,29 @@
+#pragma once
+#include <windows.h>
+
+#include "search/everything_client.h"
+
+constexpr int KX_SIZE_TEXT_CHARS = 32;
+constexpr int KX_DATE_TEXT_CHARS = 64;
+constexpr int KX_FOLDER_NAME_CHARS = 64;  // at most 63 characters
+
+// The column (0 name, 1 size, 2 date, 3 folder, 4 type; any other sorts by date) and direction that
+// KxCompareResults uses. qsort passes its comparator no context, so the caller sets them just
+// before each sort and one sort always runs with one consistent pair.
+void KxSetCompareOrder(int column, bool descending);
+// qsort comparator over whole KxResult records: -1, 0 or 1. Equal keys are not broken further.
+int __cdecl KxCompareResults(const void* a, const void* b);
+
+// The texts below live in buffers of this file and stay valid until the next call of the same function.
+
+// "512 B", "1.5 KB" ... "1024.0 TB"; a value that would read 1024.0 in one unit takes the next.
+const wchar_t* KxFormatSize(ULONGLONG bytes);
+// Local date and time by the DateFormat/TimeFormat settings; empty for 0 or a time that cannot be
+// converted. A part whose picture Windows rejects is left out.
+const wchar_t* KxFormatDateTime(ULONGLONG fileTime);
+// The parent folder's own name ("b" for C:\a\b\f, "C:" for C:\f), cut at 63 characters.
+const wchar_t* KxParentFolderName(const wchar_t* path);
+
+// Writes the full parent folder (C:\a\b for C:\a\b\f, the root C:\ for C:\f) into out, cut at
+// capacity - 1; returns its length, 0 when the path has no backslash.
+int KxParentFolderPath(const wchar_t* path, wchar_t* out, int capacity);
