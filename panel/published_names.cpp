@@ -30,13 +30,24 @@ void KxFinishName(wchar_t* out)
     out[KX_NAME_MAX_CHARS] = L'\0';
 }
 
-// The rule's names all begin with the stem and " (": the text before the counter, cut to 299.
-int KxFormatCounterPrefix(const wchar_t* baseName, wchar_t* out)
+// The rule's names are the text before the counter (stem and " ("), the counter, and the text after it
+// (")" and the extension), all cut to 299 characters.
+struct KxCounterFrame {
+    wchar_t prefix[KX_PUBLISHED_NAME_CHARS];
+    int prefixLength;  // cut to 299
+    wchar_t suffix[KX_PUBLISHED_NAME_CHARS];
+    int suffixLength;  // uncut, though only its first 299 characters are kept
+};
+
+void KxFormatCounterFrame(const wchar_t* baseName, KxCounterFrame* frame)
 {
     KxNameParts parts = KxSplitBaseName(baseName);
-    _snwprintf(out, KX_PUBLISHED_NAME_CHARS, L"%.*ls (", parts.stemChars, baseName);
-    KxFinishName(out);
-    return (int)wcslen(out);
+    _snwprintf(frame->prefix, KX_PUBLISHED_NAME_CHARS, L"%.*ls (", parts.stemChars, baseName);
+    KxFinishName(frame->prefix);
+    frame->prefixLength = (int)wcslen(frame->prefix);
+    _snwprintf(frame->suffix, KX_PUBLISHED_NAME_CHARS, L")%ls", parts.extension);
+    KxFinishName(frame->suffix);
+    frame->suffixLength = 1 + (int)wcslen(parts.extension);
 }
 
 int KxIsDigit(wchar_t c)
@@ -55,16 +66,16 @@ int KxReadCounter(const wchar_t* digits, int* length)
     return value;
 }
 
-// Marks the counters whose rule name equals name. The name is read at the counter's place behind the
-// prefix; the guess is then checked against the formatted name, so only the exact rule decides.
-void KxMarkNumberedName(const wchar_t* name, const wchar_t* baseName, const wchar_t* prefix, int prefixLength,
-                        bool* taken)
+// Marks the counters whose rule name equals name: the frame's prefix, the counter's digits, then as much
+// of the frame's suffix as the cut left, all compared as the set compares names.
+void KxMarkNumberedName(const wchar_t* name, const KxCounterFrame& frame, bool* taken)
 {
-    if (_wcsnicmp(name, prefix, prefixLength) != 0) return;
-    const wchar_t* digits = name + prefixLength;
+    if (_wcsnicmp(name, frame.prefix, frame.prefixLength) != 0) return;
+    const wchar_t* digits = name + frame.prefixLength;
     int digitCount = 0;
     int counter = KxReadCounter(digits, &digitCount);
-    if ((int)wcslen(name) == KX_NAME_MAX_CHARS && digits[digitCount] == L'\0') {
+    int nameLength = (int)wcslen(name);
+    if (nameLength == KX_NAME_MAX_CHARS && digits[digitCount] == L'\0') {
         // The cut kept only the counter's first digits (or none): every counter beginning with them
         // gives this very name.
         for (int c = 2; c <= KX_COUNTER_LIMIT; ++c) {
@@ -75,9 +86,11 @@ void KxMarkNumberedName(const wchar_t* name, const wchar_t* baseName, const wcha
         return;
     }
     if (counter < 2 || counter > KX_COUNTER_LIMIT) return;
-    wchar_t candidate[KX_PUBLISHED_NAME_CHARS];
-    KxFormatNumberedName(baseName, counter, candidate);
-    if (_wcsicmp(candidate, name) == 0) taken[counter] = true;
+    int room = KX_NAME_MAX_CHARS - frame.prefixLength - digitCount;
+    int suffixKept = frame.suffixLength < room ? frame.suffixLength : room;
+    const wchar_t* rest = digits + digitCount;
+    if (nameLength - frame.prefixLength - digitCount == suffixKept && _wcsnicmp(rest, frame.suffix, suffixKept) == 0)
+        taken[counter] = true;
 }
 
 // A numbered name that always keeps its whole counter: the stem (or, when the extension leaves no room,
@@ -154,13 +167,14 @@ int KxMakeUniqueName(const wchar_t* baseName, const KxPublishedEntry* entries, i
 
     wchar_t asIs[KX_PUBLISHED_NAME_CHARS];
     lstrcpynW(asIs, baseName, KX_PUBLISHED_NAME_CHARS);
-    wchar_t prefix[KX_PUBLISHED_NAME_CHARS];
-    int prefixLength = KxFormatCounterPrefix(baseName, prefix);
+    KxCounterFrame frame;
+    KxFormatCounterFrame(baseName, &frame);
     bool asIsTaken = false;
+    size_t asIsLength = wcslen(asIs);
     bool taken[KX_COUNTER_LIMIT + 1] = {};
     for (int i = 0; i < count; ++i) {
-        if (_wcsicmp(entries[i].name, asIs) == 0) asIsTaken = true;
-        KxMarkNumberedName(entries[i].name, baseName, prefix, prefixLength, taken);
+        if (KxTextsEqualIgnoringCase(entries[i].name, asIs, asIsLength)) asIsTaken = true;
+        KxMarkNumberedName(entries[i].name, frame, taken);
     }
     if (!asIsTaken) {
         lstrcpynW(out, asIs, KX_PUBLISHED_NAME_CHARS);

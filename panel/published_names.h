@@ -1,4 +1,5 @@
 #pragma once
+#include <wchar.h>
 #include <windows.h>
 
 #include "panel/published_set.h"
@@ -14,6 +15,13 @@ enum KxNameKind {
     KX_NAME_NUMBERED = 2,   // "stem (c).ext" or "name (c)", the counter's rule
     KX_NAME_SHORTENED = 3,  // the counter's rule could not give a free name; the base was shortened to fit one
 };
+
+// The set's comparison (_wcsicmp); texts of other lengths never compare equal, so those are passed over
+// cheaply. bLength is the length of b.
+inline bool KxTextsEqualIgnoringCase(const wchar_t* a, const wchar_t* b, size_t bLength)
+{
+    return wcslen(a) == bLength && _wcsicmp(a, b) == 0;
+}
 
 // The part of a path after its last backslash, trailing backslashes ignored (the whole path when it has
 // none), cut at capacity - 1.

@@ -16,16 +16,18 @@ namespace {
 
 int KxSetHoldsPath(const KxPublishedEntry* set, int count, const wchar_t* path)
 {
+    size_t length = wcslen(path);
     for (int i = 0; i < count; ++i)
-        if (_wcsicmp(set[i].path, path) == 0) return 1;
+        if (KxTextsEqualIgnoringCase(set[i].path, path, length)) return 1;
     return 0;
 }
 
 int KxFindEntryByName(const wchar_t* name, int foldersOnly)
 {
+    size_t length = wcslen(name);
     for (int i = 0; i < g_publishedCount; ++i) {
         if (foldersOnly && !g_published[i].isFolder) continue;
-        if (_wcsicmp(g_published[i].name, name) == 0) return i;
+        if (KxTextsEqualIgnoringCase(g_published[i].name, name, length)) return i;
     }
     return -1;
 }
@@ -132,8 +134,9 @@ int KxRemovePublishedEntryByPath(const wchar_t* path)
 {
     EnterCriticalSection(&g_publishedLock);
     int index = -1;
+    size_t length = wcslen(path);
     for (int i = 0; i < g_publishedCount && index < 0; ++i)
-        if (_wcsicmp(g_published[i].path, path) == 0) index = i;
+        if (KxTextsEqualIgnoringCase(g_published[i].path, path, length)) index = i;
     if (index >= 0) {
         // Later entries move up one place, keeping the set's order.
         memmove(&g_published[index], &g_published[index + 1],
