@@ -8,8 +8,6 @@ namespace {
 typedef HANDLE(__stdcall* KxtFindFirstProc)(char*, WIN32_FIND_DATAA*);
 typedef BOOL(__stdcall* KxtFindNextProc)(HANDLE, WIN32_FIND_DATAA*);
 typedef int(__stdcall* KxtFindCloseProc)(HANDLE);
-typedef int(__stdcall* KxtFieldProc)(int, char*, char*, int);
-typedef int(__stdcall* KxtValueProc)(char*, int, int, void*, int, int);
 
 }  // namespace
 
@@ -49,17 +47,4 @@ TEST(VirtualFolderHost, EmptyRootListsOnlyThePlaceholderThroughTheExports)
     EXPECT_TRUE(KxtWaitForLogLine(plugin.LogPath(),
                                   "FsFindFirst: could not resolve subpath \\Photos\\2024\\ to a real folder - showing "
                                   "placeholder instead."));
-
-    // The content fields the host asks for before it shows a column.
-    char name[32] = "x";
-    char units[8] = "x";
-    EXPECT_EQ(plugin.Get<KxtFieldProc>("FsContentGetSupportedField")(0, name, units, sizeof name), 8);
-    EXPECT_STREQ(name, "Path");
-    EXPECT_STREQ(units, "");
-    EXPECT_EQ(plugin.Get<KxtFieldProc>("ContentGetSupportedField")(0, name, units, sizeof name), 8);
-    EXPECT_STREQ(name, "KX Status");
-    char value[64] = "x";
-    EXPECT_EQ(plugin.Get<KxtValueProc>("ContentGetValue")((char*)"C:\\any\\file.txt", 0, 0, value, sizeof value, 0),
-              8);
-    EXPECT_STREQ(value, "Active");
 }
