@@ -1,4 +1,5 @@
 #include <windows.h>
+// The shell's declarations build on windows.h.
 #include <shellapi.h>
 #include <string.h>
 
@@ -25,7 +26,8 @@ int KxIsVerb(const char* verb, const char* expected)
 int KxOpenRealItem(HWND mainWindow, const wchar_t* realPath, int isFolder)
 {
     // A file gets the shell's default action; a folder is opened explicitly.
-    HINSTANCE result = ShellExecuteW(mainWindow, isFolder ? L"open" : nullptr, realPath, nullptr, nullptr, SW_SHOWNORMAL);
+    HINSTANCE result =
+        ShellExecuteW(mainWindow, isFolder ? L"open" : nullptr, realPath, nullptr, nullptr, SW_SHOWNORMAL);
     if ((INT_PTR)result > 32) return FS_EXEC_OK;
     KxLog(L"FsExecuteFile: ShellExecuteW failed, code=%Id", (INT_PTR)result);
     return FS_EXEC_ERROR;
@@ -51,8 +53,8 @@ int KxShowRealItemProperties(HWND mainWindow, const wchar_t* realPath)
 // Copies the real file out; a move leaves the real source where it is.
 int __stdcall FsGetFile(char* RemoteName, char* LocalName, int CopyFlags, KxRemoteInfo*)
 {
-    KxLog(L"FsGetFile(RemoteName=%hs, LocalName=%hs, CopyFlags=%d)", KxTextOrEmpty(RemoteName), KxTextOrEmpty(LocalName),
-          CopyFlags);
+    KxLog(L"FsGetFile(RemoteName=%hs, LocalName=%hs, CopyFlags=%d)", KxTextOrEmpty(RemoteName),
+          KxTextOrEmpty(LocalName), CopyFlags);
     wchar_t realPath[KX_PATH_CHARS];
     int isFolder = 0;
     if (!KxResolveVirtualPath(RemoteName, realPath, &isFolder)) {
@@ -90,9 +92,10 @@ int __stdcall FsExecuteFile(HWND MainWin, char* RemoteName, char* Verb)
 BOOL __stdcall FsDeleteFile(char* RemoteName)
 {
     if (!g_settings.allowDelete) {
-        KxLog(L"FsDeleteFile(RemoteName=%hs) - refused: AllowDelete=N in Korvex.cfg (default). The real source file is "
-              L"never touched by this plugin unless AllowDelete=Y is set.",
-              KxTextOrEmpty(RemoteName));
+        KxLog(
+            L"FsDeleteFile(RemoteName=%hs) - refused: AllowDelete=N in Korvex.cfg (default). The real source file is "
+            L"never touched by this plugin unless AllowDelete=Y is set.",
+            KxTextOrEmpty(RemoteName));
         return FALSE;
     }
     wchar_t realPath[KX_PATH_CHARS];

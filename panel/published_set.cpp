@@ -37,7 +37,8 @@ int KxComposeShownEntryPath(int append, int start, wchar_t* virtualPath, int cap
 {
     EnterCriticalSection(&g_publishedLock);
     int count = g_publishedCount;
-    if (count > 0) KxFormatEntryVirtualPath(g_published[append && start < count ? start : 0].name, virtualPath, capacity);
+    if (count > 0)
+        KxFormatEntryVirtualPath(g_published[append && start < count ? start : 0].name, virtualPath, capacity);
     LeaveCriticalSection(&g_publishedLock);
     return count > 0;
 }

@@ -108,9 +108,10 @@ int KxStartRealListing(const wchar_t* realFolder, KxFindHandle* handle, WIN32_FI
     if (realFind != INVALID_HANDLE_VALUE) found = !KxIsDotOrDotDot(real.cFileName) || KxNextRealEntry(realFind, &real);
     if (!found) {
         if (realFind != INVALID_HANDLE_VALUE) FindClose(realFind);
-        KxLog(L"FsFindFirst: real folder \"%ls\" resolved but appears empty or unreadable (GetLastError=%lu) - showing "
-              L"placeholder instead.",
-              realFolder, GetLastError());
+        KxLog(
+            L"FsFindFirst: real folder \"%ls\" resolved but appears empty or unreadable (GetLastError=%lu) - showing "
+            L"placeholder instead.",
+            realFolder, GetLastError());
         return 0;
     }
     handle->state = KX_FIND_REAL;

@@ -36,7 +36,8 @@ TEST_F(PublishedTreeFixture, FileOpCopiesRealFilesOutWithoutTouchingThem)
     EXPECT_EQ(KxtGet("\\report.pdf", KxtUtf8(folder) + "no\\such\\folder.pdf", 0), FS_FILE_READERROR);
     for (const char* remote : {"\\nosuch.pdf", "\\Photos\\..\\docs\\report.pdf"}) {
         EXPECT_EQ(KxtGet(remote, target, FS_COPYFLAGS_OVERWRITE), FS_FILE_NOTFOUND);
-        EXPECT_EQ(LogCount(std::string("] FsGetFile: could not resolve ") + remote + " back to a real source path."), 1);
+        EXPECT_EQ(LogCount(std::string("] FsGetFile: could not resolve ") + remote + " back to a real source path."),
+                  1);
     }
     EXPECT_EQ(FsGetFile(nullptr, nullptr, 0, nullptr), FS_FILE_NOTFOUND);
     EXPECT_EQ(LogCount("] FsGetFile(RemoteName=\\report (2).pdf, LocalName=" + target + ", CopyFlags=0)"), 1);
@@ -45,7 +46,8 @@ TEST_F(PublishedTreeFixture, FileOpCopiesRealFilesOutWithoutTouchingThem)
 TEST_F(PublishedTreeFixture, FileOpExecutesOnlyOpenAndProperties)
 {
     for (const char* verb : {"OPEN", "Open", "Properties", "quote x", "chmod 644", "", (const char*)nullptr})
-        EXPECT_EQ(FsExecuteFile(host->main, (char*)"\\nosuch", (char*)verb), FS_EXEC_YOURSELF) << (verb ? verb : "null");
+        EXPECT_EQ(FsExecuteFile(host->main, (char*)"\\nosuch", (char*)verb), FS_EXEC_YOURSELF)
+            << (verb ? verb : "null");
     EXPECT_EQ(LogCount("could not resolve"), 0) << "other verbs are not even resolved";
 
     for (const char* verb : {"open", "properties"}) {
@@ -74,7 +76,8 @@ TEST_F(PublishedTreeFixture, FileOpDeletesOnlyWhenAllowedAndNeverFolders)
     ASSERT_TRUE(FsDeleteFile((char*)"\\report.pdf"));
     EXPECT_FALSE(KxtFileExists(tree + L"docs\\report.pdf"));
     EXPECT_EQ(KxtPublishedNames(), (std::vector<std::string>{"Photos", "report (2).pdf"})) << "later entries move up";
-    EXPECT_EQ(LogCount("] FsDeleteFile: deleted real source file " + Ansi(L"docs\\report.pdf") + " (AllowDelete=Y)."), 1);
+    EXPECT_EQ(LogCount("] FsDeleteFile: deleted real source file " + Ansi(L"docs\\report.pdf") + " (AllowDelete=Y)."),
+              1);
 
     EXPECT_TRUE(FsDeleteFile((char*)"\\Photos\\2024\\b.jpg"));
     EXPECT_FALSE(KxtFileExists(tree + L"Photos\\2024\\b.jpg"));

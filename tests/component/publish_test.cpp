@@ -59,12 +59,8 @@ TEST_F(PanelFixture, PublishReplacesOrAppendsAndSendsTheHostToTheFirstNewEntry)
 
 TEST_F(PanelFixture, PublishNamesEntriesUniquelyAndFollowsTheGivenPositions)
 {
-    std::vector<KxtHit> hits{{L"C:\\x\\Read.me"},
-                             {L"D:\\y\\read.ME"},
-                             {L"noslash.txt"},
-                             {L"C:\\x\\Read.me"},
-                             {L"C:\\p\\Photos", 0, 0, 1},
-                             {L"C:\\q\\Photos\\", 0, 0, 1}};
+    std::vector<KxtHit> hits{{L"C:\\x\\Read.me"}, {L"D:\\y\\read.ME"},         {L"noslash.txt"},
+                             {L"C:\\x\\Read.me"}, {L"C:\\p\\Photos", 0, 0, 1}, {L"C:\\q\\Photos\\", 0, 0, 1}};
     Publish(hits);
     EXPECT_EQ(KxtPublishedNames(), (std::vector<std::string>{"Read.me", "read (2).ME", "noslash.txt", "Read (3).me",
                                                              "Photos", "Photos (2)"}))

@@ -53,8 +53,9 @@ TEST_F(PublishedTreeFixture, PublishedFolderListsTheRealFolderBelowIt)
 
 TEST_F(PublishedTreeFixture, UnlistablePathsShowTheFolderPlaceholder)
 {
-    const char* unresolved[] = {"\\report.pdf", "\\nosuch", "\\\\", "Photos", nullptr,
-                                "\\Photos\\..", "\\Photos\\2024\\..\\..\\docs", "\\Photos\\./2024"};
+    const char* unresolved[] = {
+        "\\report.pdf",    "\\nosuch", "\\\\", "Photos", nullptr, "\\Photos\\..", "\\Photos\\2024\\..\\..\\docs",
+        "\\Photos\\./2024"};
     for (const char* path : unresolved) {
         EXPECT_EQ(KxtFileNames(KxtListVirtualFolder(path)), std::vector<std::string>{KXT_FOLDER_PLACEHOLDER});
         std::string line = std::string("] FsFindFirst: could not resolve subpath ") + (path ? path : "") +

@@ -63,9 +63,12 @@ void KxtExpectSameAsStraightforward(const std::vector<std::wstring>& baseNames)
 
 TEST(PublishedNames, BaseNameIsWhatFollowsTheLastBackslash)
 {
-    const wchar_t* cases[][2] = {{L"C:\\a\\notes.txt", L"notes.txt"}, {L"noslash.txt", L"noslash.txt"},
-                                 {L"C:\\Photos\\", L"Photos"},         {L"C:\\", L"C:"},
-                                 {L"\\\\", L""},                       {L"", L""}};
+    const wchar_t* cases[][2] = {{L"C:\\a\\notes.txt", L"notes.txt"},
+                                 {L"noslash.txt", L"noslash.txt"},
+                                 {L"C:\\Photos\\", L"Photos"},
+                                 {L"C:\\", L"C:"},
+                                 {L"\\\\", L""},
+                                 {L"", L""}};
     for (auto& c : cases) {
         wchar_t out[KX_PATH_CHARS];
         KxBaseNameOfPath(c[0], out, KX_PATH_CHARS);

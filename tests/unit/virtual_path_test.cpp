@@ -31,8 +31,8 @@ TEST(VirtualPath, DotSegmentsNeverCountAsInsideTheFolder)
 {
     for (const wchar_t* inside : {L"2024", L"2024\\a.jpg", L".hidden", L"a..b\\c.", L"", L"2024\\"})
         EXPECT_TRUE(KxIsContainedSubPath(inside)) << inside;
-    for (const wchar_t* outside : {L"..", L".", L"..\\docs", L"2024\\..\\..\\x", L"a/../../x", L"a\\.\\b", L".. ",
-                                   L"...", L"2024\\. "})
+    for (const wchar_t* outside :
+         {L"..", L".", L"..\\docs", L"2024\\..\\..\\x", L"a/../../x", L"a\\.\\b", L".. ", L"...", L"2024\\. "})
         EXPECT_FALSE(KxIsContainedSubPath(outside)) << outside;
 
     wchar_t out[64];
