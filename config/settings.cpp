@@ -4,6 +4,7 @@
 
 #include "core/log.h"
 #include "core/module_path.h"
+#include "overlay/overlay_window.h"
 
 KxSettings g_settings;
 wchar_t g_configPath[2048];
@@ -171,6 +172,8 @@ void KxReloadSettingsIfChanged()
     KxLoadSettings();
     g_settings.hotkeyLetter = letter;
     InterlockedExchange(&g_loggingEnabled, g_settings.logging);
+    // A changed size, row count or date format must take effect at this opening.
+    KxForgetOverlayLayout();
     KxLog(L"Korvex.cfg changed since it was last read - reloaded (hotkey letter stays %lc until TC restarts)", letter);
 }
 

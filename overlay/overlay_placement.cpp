@@ -4,14 +4,101 @@
 #include <string.h>
 
 #include "config/settings.h"
+#include "config/theme.h"
+#include "core/module_path.h"
 #include "core/host_interface.h"
 #include "core/log.h"
+#include "overlay/header_sort.h"
+#include "overlay/overlay_input.h"
 #include "overlay/overlay_window.h"
+#include "search/drives.h"
+#include "search/filters.h"
 #include "search/search_composition.h"
 
 HWND g_tcWindow;
 HWND g_tcPanelWnd;
 RECT g_panelRect;
+
+namespace {
+
+HWND g_followWnd;
+HWINEVENTHOOK g_winEventHook;
+
+typedef HRESULT(WINAPI* KxDwmSetWindowAttributeProc)(HWND, DWORD, LPCVOID, DWORD);
+KxDwmSetWindowAttributeProc g_dwmSetWindowAttribute;
+bool g_dwmLookedUp;
+
+// Cloaking keeps the desktop from showing the window before its first complete frame.
+void KxCloakOverlay(BOOL cloak)
+{
+    if (!g_dwmLookedUp) {
+        g_dwmLookedUp = true;
+        HMODULE dwm = LoadLibraryW(L"dwmapi.dll");
+        if (dwm)
+            g_dwmSetWindowAttribute = reinterpret_cast<KxDwmSetWindowAttributeProc>(
+                reinterpret_cast<void (*)()>(GetProcAddress(dwm, "DwmSetWindowAttribute")));
+    }
+    if (!g_dwmSetWindowAttribute || !g_overlayWnd) return;
+    const DWORD KX_DWMWA_CLOAK = 13;
+    g_dwmSetWindowAttribute(g_overlayWnd, KX_DWMWA_CLOAK, &cloak, sizeof cloak);
+}
+
+void KxCreateOverlayWindow(HWND owner)
+{
+    WNDCLASSW overlayClass{};
+    overlayClass.lpfnWndProc = KxOverlayWindowProc;
+    overlayClass.hInstance = g_pluginModule;
+    overlayClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    overlayClass.lpszClassName = L"KorvexOverlay";
+    RegisterClassW(&overlayClass);
+    // The procedure's creation step needs the handle before CreateWindowExW returns.
+    g_overlayWnd = CreateWindowExW(WS_EX_TOOLWINDOW, L"KorvexOverlay", L"Korvex",
+                                   WS_POPUP | WS_CLIPCHILDREN | WS_BORDER, 0, 0, 10, 10, owner, nullptr,
+                                   g_pluginModule, nullptr);
+}
+
+void KxShowOverlayWindow()
+{
+    KxCloakOverlay(TRUE);
+    ShowWindow(g_overlayWnd, SW_SHOW);
+    RedrawWindow(g_overlayWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    KxCloakOverlay(FALSE);
+    SetForegroundWindow(g_overlayWnd);
+    SetFocus(g_editWnd);
+}
+
+void KxStopFollowing()
+{
+    if (g_winEventHook) UnhookWinEvent(g_winEventHook);
+    g_winEventHook = nullptr;
+}
+
+void KxFollowHost(HWND host)
+{
+    KxStopFollowing();
+    g_followWnd = host;
+    DWORD processId = 0;
+    DWORD threadId = GetWindowThreadProcessId(host, &processId);
+    g_winEventHook = SetWinEventHook(EVENT_OBJECT_LOCATIONCHANGE, EVENT_OBJECT_LOCATIONCHANGE, nullptr,
+                                     KxFollowHostProc, processId, threadId, WINEVENT_OUTOFCONTEXT);
+    if (!g_winEventHook)
+        KxLog(L"KxOpenOverlay: SetWinEventHook failed (GetLastError=%lu) - overlay won't follow TC if it's "
+              L"moved/resized until the next open.",
+              GetLastError());
+}
+
+}  // namespace
+
+void CALLBACK KxFollowHostProc(HWINEVENTHOOK, DWORD, HWND window, LONG, LONG, DWORD, DWORD)
+{
+    if (!g_followWnd || !IsWindow(g_followWnd) || !g_overlayWnd || !IsWindowVisible(g_overlayWnd)) return;
+    if (window != g_followWnd && !IsChild(g_followWnd, window)) return;
+    if (!g_tcPanelWnd || !IsWindow(g_tcPanelWnd) || !IsWindowVisible(g_tcPanelWnd)) return;
+    RECT panel;
+    if (!GetWindowRect(g_tcPanelWnd, &panel) || EqualRect(&panel, &g_panelRect)) return;
+    g_panelRect = panel;
+    KxLayoutOverlay();
+}
 
 HWND KxFindHostWindow()
 {
@@ -33,13 +120,39 @@ int KxGetActivePanelRect(HWND hostWindow, RECT* rect)
 
 void KxOpenOverlay()
 {
+    g_shownRows = 0;
+    if (g_searchRunning) g_searchRestart = 1;
     KxReloadSettingsIfChanged();
+    g_hotButton = nullptr;
+    g_activeFolderResolved = false;
     KxLog(L"KxOpenOverlay: hotkey fired.");
     HWND host = KxFindHostWindow();
     if (!host) {
         KxLog(L"KxOpenOverlay: TTOTAL_CMD window not found, aborting.");
         return;
     }
+    g_tcPanelWnd = nullptr;
+    if (!KxGetActivePanelRect(host, &g_panelRect)) {
+        KxLog(L"KxOpenOverlay: GetGUIThreadInfo/KxGetActivePanelRect failed, using fallback half-window rect.");
+        GetWindowRect(host, &g_panelRect);
+        g_panelRect.right = g_panelRect.left + (g_panelRect.right - g_panelRect.left) / 2;
+    }
+    KxApplyTheme();
+    if (g_overlayWnd) {
+        KxApplyThemeToControls();
+        SetWindowTextW(g_filterButton, g_filters[g_selectedFilter].name);
+        SetWindowTextW(g_scopeButton, KxDriveScopeLabel(g_settings.driveScope));
+    } else {
+        KxCreateOverlayWindow(host);
+        if (!g_overlayWnd) return;
+    }
+    g_resultCount = 0;
+    g_clientSortActive = false;
+    KxHeaderSortFromSortType(g_settings.sortType, &g_sortColumn, &g_sortDescending);
+    SetWindowTextW(g_editWnd, L"");
+    KxLayoutOverlay();
+    KxShowOverlayWindow();
+    KxFollowHost(host);
 }
 
 void KxCloseOverlay()
@@ -49,7 +162,9 @@ void KxCloseOverlay()
         GetWindowTextW(g_editWnd, text, 256);
         KxAddToSearchHistory(text);
     }
+    g_historyIndex = -1;
     g_searchRestart = 1;
+    KxStopFollowing();
     if (g_overlayWnd) ShowWindow(g_overlayWnd, SW_HIDE);
     g_resultCount = 0;
     g_currentRow = -1;

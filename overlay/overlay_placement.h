@@ -13,6 +13,9 @@ HWND KxFindHostWindow();
 int KxGetActivePanelRect(HWND hostWindow, RECT* rect);
 void KxOpenOverlay();
 void KxCloseOverlay();
+// Follows the host's panel while the overlay is shown (location-change events of the host's thread).
+void CALLBACK KxFollowHostProc(HWINEVENTHOOK hook, DWORD event, HWND window, LONG objectId, LONG childId,
+                               DWORD thread, DWORD time);
 // The host's "CD" command: its active panel goes to path (a folder, a file or a virtual entry).
 void KxSendHostChangeDir(HWND hostWindow, const wchar_t* path);
 

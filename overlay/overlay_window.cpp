@@ -1,17 +1,354 @@
 #include "overlay/overlay_window.h"
 
+#include <commctrl.h>
+#include <stdlib.h>
+#include <wchar.h>
+
+#include "config/settings.h"
+#include "config/theme.h"
+#include "core/log.h"
+#include "core/module_path.h"
+#include "overlay/overlay_input.h"
+#include "overlay/overlay_layout.h"
+#include "overlay/overlay_placement.h"
+#include "overlay/result_rows.h"
+#include "panel/result_actions.h"
+#include "search/drives.h"
+#include "search/filters.h"
+#include "search/result_format.h"
 #include "search/search_composition.h"
 
 HWND g_overlayWnd;
 HWND g_editWnd;
 HWND g_listWnd;
+HWND g_clearButton;
+HWND g_filterButton;
+HWND g_scopeButton;
+HWND g_closeButton;
+HWND g_tooltipWnd;
 int g_currentRow = -1;
+int g_shownRows;
+bool g_listOverflow;
+RECT g_headerRect;
+RECT g_searchBoxRect;
+int g_sortColumn = KX_COLUMN_DATE;
+bool g_sortDescending = true;
+bool g_clientSortActive;
+
+namespace {
+
+int g_laidOutWidth = -1;
+int g_laidOutHeight = -1;
+
+HWND KxCreateChild(HWND parent, const wchar_t* className, const wchar_t* text, DWORD style, int id)
+{
+    HWND child = CreateWindowExW(0, className, text, style, 0, 0, 0, 0, parent, (HMENU)(INT_PTR)id, g_pluginModule,
+                                 nullptr);
+    SendMessageW(child, WM_SETFONT, (WPARAM)g_theme.font, TRUE);
+    return child;
+}
+
+void KxCreateTooltip(HWND overlay)
+{
+    INITCOMMONCONTROLSEX controls{8, 0xFF};
+    BOOL initialised = InitCommonControlsEx(&controls);
+    g_tooltipWnd = CreateWindowExW(WS_EX_TOPMOST, L"tooltips_class32", nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, overlay, nullptr,
+                                   g_pluginModule, nullptr);
+    KxLog(L"WM_CREATE: InitCommonControlsEx=%d, tooltip hwnd=%p", initialised, (void*)g_tooltipWnd);
+    if (!g_tooltipWnd) return;
+    TTTOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V1_SIZE;
+    tool.uFlags = TTF_IDISHWND | TTF_TRACK | TTF_ABSOLUTE;
+    tool.hwnd = overlay;
+    tool.uId = (UINT_PTR)g_listWnd;
+    tool.hinst = g_pluginModule;
+    tool.lpszText = (LPWSTR)L"";
+    LRESULT added = SendMessageW(g_tooltipWnd, TTM_ADDTOOLW, 0, (LPARAM)&tool);
+    KxLog(L"WM_CREATE: TTM_ADDTOOLW result=%ld", (long)added);
+    SendMessageW(g_tooltipWnd, TTM_SETMAXTIPWIDTH, 0, KxScale(500));
+}
+
+void KxOnOverlayCreate(HWND overlay)
+{
+    const DWORD button = WS_CHILD | WS_VISIBLE | BS_OWNERDRAW;
+    g_editWnd = KxCreateChild(overlay, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, KX_ID_EDIT);
+    g_clearButton = KxCreateChild(overlay, L"BUTTON", L"\u2715", button, KX_ID_CLEAR);
+    g_filterButton = KxCreateChild(overlay, L"BUTTON", g_filters[g_selectedFilter].name, button, KX_ID_FILTER);
+    g_scopeButton = KxCreateChild(overlay, L"BUTTON", KxDriveScopeLabel(g_settings.driveScope), button, KX_ID_SCOPE);
+    g_closeButton = KxCreateChild(overlay, L"BUTTON", L"\u2716", button, KX_ID_CLOSE);
+    g_listWnd = KxCreateChild(overlay, L"LISTBOX", L"",
+                              WS_CHILD | LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_NOINTEGRALHEIGHT | LBS_EXTENDEDSEL |
+                                  LBS_NODATA,
+                              KX_ID_LIST);
+    SendMessageW(g_listWnd, LB_SETITEMHEIGHT, 0, g_theme.rowHeight);
+    KxSubclassOverlayControls();
+    KxCreateTooltip(overlay);
+}
+
+// The typed text is searched SearchDelayMs after the last change, and remembered 3 s after it.
+void KxOnEditChange(HWND overlay)
+{
+    if (!g_historyRecall) g_historyIndex = -1;
+    if (g_searchRunning) g_searchRestart = 1;
+    SetTimer(overlay, KX_TIMER_SEARCH, (UINT)g_settings.searchDelayMs, nullptr);
+    if (!g_historyRecall) SetTimer(overlay, KX_TIMER_HISTORY, 3000, nullptr);
+}
+
+LRESULT KxOnOverlayCommand(HWND overlay, WPARAM wParam, LPARAM lParam)
+{
+    int id = LOWORD(wParam), code = HIWORD(wParam);
+    switch (id) {
+    case KX_ID_EDIT:
+        if (code == EN_CHANGE) KxOnEditChange(overlay);
+        return 0;
+    case KX_ID_CLEAR:
+        KxClearSearch();
+        SetFocus(g_editWnd);
+        return 0;
+    case KX_ID_CLOSE: KxCloseOverlay(); return 0;
+    case KX_ID_FILTER:
+    case KX_ID_SCOPE: return 0;
+    case KX_ID_LIST:
+        if (code == LBN_SELCHANGE) {
+            KxCommitHistoryIfTyped();
+            g_currentRow = (int)SendMessageW(g_listWnd, LB_GETCARETINDEX, 0, 0);
+        } else if (code == LBN_DBLCLK) {
+            KxActivateSelectedResults();
+        }
+        return 0;
+    }
+    return DefWindowProcW(overlay, WM_COMMAND, wParam, lParam);
+}
+
+void KxOnOverlayTimer(HWND overlay, UINT_PTR timer)
+{
+    KillTimer(overlay, timer);
+    if (timer == KX_TIMER_SEARCH) {
+        KxRunSearchNow();
+    } else if (timer == KX_TIMER_HISTORY) {
+        KxCommitHistoryIfTyped();
+    }
+}
+
+void KxDrawCross(HDC dc, const RECT& rect, COLORREF colour)
+{
+    int cx = (rect.left + rect.right) / 2, cy = (rect.top + rect.bottom) / 2, k = KxScale(4);
+    HPEN pen = CreatePen(PS_SOLID, 1, colour);
+    HGDIOBJ old = SelectObject(dc, pen);
+    MoveToEx(dc, cx - k, cy - k, nullptr);
+    LineTo(dc, cx + k + 1, cy + k + 1);
+    MoveToEx(dc, cx - k, cy + k, nullptr);
+    LineTo(dc, cx + k + 1, cy - k - 1);
+    SelectObject(dc, old);
+    DeleteObject(pen);
+}
+
+void KxFrameRect(HDC dc, const RECT& rect, COLORREF colour)
+{
+    HBRUSH brush = CreateSolidBrush(colour);
+    FrameRect(dc, &rect, brush);
+    DeleteObject(brush);
+}
+
+void KxDrawDropDownLabel(const DRAWITEMSTRUCT* item, HDC dc)
+{
+    KxFrameRect(dc, item->rcItem, (item->itemState & ODS_FOCUS) ? g_theme.accent : g_theme.border);
+    wchar_t label[128];
+    GetWindowTextW(item->hwndItem, label, 128);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, g_theme.inputText);
+    HGDIOBJ oldFont = SelectObject(dc, g_theme.font);
+    RECT inner = item->rcItem;
+    inner.left += KxScale(5);
+    inner.right -= KxScale(5);
+    RECT arrow = inner;
+    arrow.left = inner.right - KxScale(12);
+    DrawTextW(dc, L"\u25BE", 1, &arrow, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+    RECT text = inner;
+    text.right = arrow.left - KxScale(2);
+    DrawTextW(dc, label, -1, &text, DT_END_ELLIPSIS | DT_SINGLELINE | DT_VCENTER);
+    SelectObject(dc, oldFont);
+}
+
+void KxDrawOverlayButton(const DRAWITEMSTRUCT* item)
+{
+    HDC dc = item->hDC;
+    bool isClose = item->CtlID == KX_ID_CLOSE;
+    bool hot = item->hwndItem == g_hotButton, pressed = (item->itemState & ODS_SELECTED) != 0;
+    COLORREF fill;
+    if (isClose && (hot || pressed)) {
+        fill = pressed ? RGB(158, 34, 22) : RGB(196, 43, 28);
+    } else {
+        COLORREF base = isClose ? g_theme.background : g_theme.inputBackground;
+        fill = pressed ? KxBlendColor(base, g_theme.inputText, 22)
+                       : hot ? KxBlendColor(base, g_theme.inputText, 12) : base;
+    }
+    HBRUSH brush = CreateSolidBrush(fill);
+    FillRect(dc, &item->rcItem, brush);
+    DeleteObject(brush);
+    if (item->CtlID == KX_ID_FILTER || item->CtlID == KX_ID_SCOPE) {
+        KxDrawDropDownLabel(item, dc);
+    } else {
+        KxDrawCross(dc, item->rcItem, isClose && (hot || pressed) ? RGB(255, 255, 255) : g_theme.inputText);
+    }
+}
+
+void KxOnOverlayPaint(HWND overlay)
+{
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(overlay, &paint);
+    RECT client;
+    GetClientRect(overlay, &client);
+    int width = client.right > 1 ? client.right : 1, height = client.bottom > 1 ? client.bottom : 1;
+    HDC memory = CreateCompatibleDC(dc);
+    HBITMAP bitmap = CreateCompatibleBitmap(dc, width, height);
+    HGDIOBJ oldBitmap = SelectObject(memory, bitmap);
+    FillRect(memory, &client, g_theme.backgroundBrush);
+    HPEN pen = CreatePen(PS_SOLID, 1, g_theme.border);
+    HGDIOBJ oldPen = SelectObject(memory, pen);
+    HGDIOBJ oldBrush = SelectObject(memory, GetStockObject(HOLLOW_BRUSH));
+    Rectangle(memory, g_searchBoxRect.left, g_searchBoxRect.top, g_searchBoxRect.right, g_searchBoxRect.bottom);
+    SelectObject(memory, oldBrush);
+    SelectObject(memory, oldPen);
+    DeleteObject(pen);
+    if (g_resultCount > 0) KxDrawHeaderStrip(memory);
+    BitBlt(dc, paint.rcPaint.left, paint.rcPaint.top, paint.rcPaint.right - paint.rcPaint.left,
+           paint.rcPaint.bottom - paint.rcPaint.top, memory, paint.rcPaint.left, paint.rcPaint.top, SRCCOPY);
+    SelectObject(memory, oldBitmap);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    EndPaint(overlay, &paint);
+}
+
+LRESULT KxOnControlColour(HDC dc, bool isEdit)
+{
+    SetTextColor(dc, isEdit ? g_theme.inputText : g_theme.text);
+    SetBkColor(dc, isEdit ? g_theme.inputBackground : g_theme.background);
+    return (LRESULT)(isEdit ? g_theme.inputBrush : g_theme.backgroundBrush);
+}
+
+}  // namespace
+
+COLORREF KxBlendColor(COLORREF base, COLORREF other, int percent)
+{
+    auto mix = [&](int a, int b) { return (a * (100 - percent) + b * percent) / 100; };
+    return RGB(mix(GetRValue(base), GetRValue(other)), mix(GetGValue(base), GetGValue(other)),
+               mix(GetBValue(base), GetBValue(other)));
+}
+
+LRESULT CALLBACK KxOverlayWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE: KxOnOverlayCreate(window); return 0;
+    case WM_DESTROY: g_overlayWnd = nullptr; return 0;
+    case WM_PAINT: KxOnOverlayPaint(window); return 0;
+    case WM_ERASEBKGND: return 1;
+    case WM_ACTIVATE: return 0;
+    case WM_DRAWITEM: {
+        const DRAWITEMSTRUCT* item = (const DRAWITEMSTRUCT*)lParam;
+        if (item->CtlID == KX_ID_LIST)
+            KxDrawResultRow(item);
+        else
+            KxDrawOverlayButton(item);
+        return TRUE;
+    }
+    case WM_CTLCOLOREDIT: return KxOnControlColour((HDC)wParam, true);
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORSTATIC: return KxOnControlColour((HDC)wParam, false);
+    case WM_COMMAND: return KxOnOverlayCommand(window, wParam, lParam);
+    case WM_TIMER: KxOnOverlayTimer(window, wParam); return 0;
+    case WM_LBUTTONDOWN: {
+        POINT point{(short)LOWORD(lParam), (short)HIWORD(lParam)};
+        if (g_resultCount < 1 || !PtInRect(&g_headerRect, point)) break;
+        KxSortByColumn(KxHeaderColumnAt(point));
+        return 0;
+    }
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void KxApplyThemeToControls()
+{
+    HWND children[] = {g_editWnd, g_clearButton, g_filterButton, g_scopeButton, g_closeButton, g_listWnd};
+    for (HWND child : children) SendMessageW(child, WM_SETFONT, (WPARAM)g_theme.font, TRUE);
+    SendMessageW(g_listWnd, LB_SETITEMHEIGHT, 0, g_theme.rowHeight);
+}
+
+void KxForgetOverlayLayout()
+{
+    g_laidOutWidth = -1;
+    g_dateColumnWidth = 0;
+}
+
+void KxLayoutOverlay()
+{
+    if (!g_overlayWnd) return;
+    KxLayoutInput input{};
+    input.panel = g_panelRect;
+    input.positionTop = g_settings.position == KX_POSITION_TOP;
+    input.resultCount = g_resultCount;
+    input.maxVisibleRows = g_settings.maxVisibleRows;
+    input.shownRows = g_shownRows;
+    input.editEmpty = g_editWnd && GetWindowTextLengthW(g_editWnd) == 0;
+    input.dpiScalePercent = g_theme.dpiScalePercent;
+    input.controlHeight = g_theme.inputHeight;
+    input.searchBarHeight = g_theme.inputBarHeight;
+    input.headerHeight = g_theme.headerHeight;
+    input.rowHeight = g_theme.rowHeight;
+    KxLayout layout = KxComputeOverlayLayout(input);
+    g_shownRows = layout.shownRows;
+    g_listOverflow = layout.listOverflow;
+    g_headerRect = layout.header;
+    SetWindowPos(g_overlayWnd, HWND_TOP, layout.left, layout.top, layout.width, layout.height, SWP_NOACTIVATE);
+    if (layout.width == g_laidOutWidth && layout.height == g_laidOutHeight) return;
+    g_laidOutWidth = layout.width;
+    g_laidOutHeight = layout.height;
+
+    const UINT flags = SWP_NOACTIVATE | SWP_NOZORDER;
+    struct {
+        HWND window;
+        const RECT& rect;
+    } children[] = {{g_editWnd, layout.edit},          {g_clearButton, layout.clearButton},
+                    {g_scopeButton, layout.scopeButton}, {g_filterButton, layout.filterButton},
+                    {g_closeButton, layout.closeButton}};
+    for (const auto& child : children)
+        SetWindowPos(child.window, nullptr, child.rect.left, child.rect.top, child.rect.right - child.rect.left,
+                     child.rect.bottom - child.rect.top, flags);
+    g_searchBoxRect = layout.searchBox;
+    SetWindowPos(g_listWnd, nullptr, 0, layout.listTop, layout.width, layout.listHeight,
+                 SWP_NOZORDER | (layout.listHeight > 0 ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
+    RedrawWindow(g_overlayWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
 
 void KxRefreshResultList()
 {
-    if (!g_listWnd) return;
-    SendMessageW(g_listWnd, WM_SETREDRAW, FALSE, 0);
-    SendMessageW(g_listWnd, LB_SETCOUNT, g_resultCount, 0);
-    SendMessageW(g_listWnd, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(g_listWnd, nullptr, TRUE);
+    if (g_resultCount > 0 && g_listWnd) KxMeasureDateColumn();
+    if (g_listWnd) {
+        SendMessageW(g_listWnd, WM_SETREDRAW, FALSE, 0);
+        SendMessageW(g_listWnd, LB_SETCOUNT, g_resultCount, 0);
+        SendMessageW(g_listWnd, WM_SETREDRAW, TRUE, 0);
+    }
+    KxLayoutOverlay();
+    if (g_listWnd) InvalidateRect(g_listWnd, nullptr, TRUE);
+    if (g_overlayWnd) InvalidateRect(g_overlayWnd, &g_headerRect, FALSE);
+}
+
+void KxSortByColumn(int column)
+{
+    if (g_clientSortActive && column == g_sortColumn) {
+        g_sortDescending = !g_sortDescending;
+    } else {
+        g_sortColumn = column;
+        g_sortDescending = column == KX_COLUMN_SIZE || column == KX_COLUMN_DATE;
+    }
+    g_clientSortActive = true;
+    if (g_resultCount > 1) {
+        KxSetCompareOrder(g_sortColumn, g_sortDescending);
+        qsort(g_results, g_resultCount, sizeof(KxResult), KxCompareResults);
+    }
+    if (g_overlayWnd) InvalidateRect(g_overlayWnd, &g_headerRect, FALSE);
+    g_currentRow = -1;
+    KxRefreshResultList();
 }

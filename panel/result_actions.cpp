@@ -2,6 +2,7 @@
 
 #include "core/host_interface.h"
 #include "core/log.h"
+#include "overlay/overlay_placement.h"
 
 void KxTriggerGoToPreviousDir(HWND tcWindow)
 {
@@ -9,4 +10,10 @@ void KxTriggerGoToPreviousDir(HWND tcWindow)
     KxLog(L"KxTriggerGoToPreviousDir: sending cm_GotoPreviousDir (%d) to TC's main window.",
           (int)KX_CM_GOTO_PREVIOUS_DIR);
     SendMessageW(tcWindow, KX_WM_HOST_COMMAND, KX_CM_GOTO_PREVIOUS_DIR, 0);
+}
+
+void KxActivateSelectedResults()
+{
+    KxLog(L"KxActivateSelectedResults: PARKED per user request - closing the overlay, no TC panel/copy action taken.");
+    KxCloseOverlay();
 }

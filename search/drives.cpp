@@ -19,7 +19,14 @@ BYTE KxScopeClassOfDriveType(UINT driveType)
     }
 }
 
+const wchar_t* const kScopeLabels[] = {L"All Drives", L"Local", L"Local Fixed", L"Network"};
+
 }  // namespace
+
+const wchar_t* KxDriveScopeLabel(int scope)
+{
+    return (scope >= 0 && scope < 4) ? kScopeLabels[scope] : kScopeLabels[0];
+}
 
 void KxRefreshDrives()
 {

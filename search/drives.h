@@ -13,3 +13,6 @@ extern KxDriveInfo g_drives[26];
 
 // Rescans the drive letters when the set of drives has changed.
 void KxRefreshDrives();
+
+// The scope button's label: "All Drives", "Local", "Local Fixed" or "Network".
+const wchar_t* KxDriveScopeLabel(int scope);

@@ -1,5 +1,6 @@
 #include "search/search_composition.h"
 
+#include <stdlib.h>
 #include <string.h>
 #include <wchar.h>
 
@@ -8,6 +9,7 @@
 #include "overlay/overlay_window.h"
 #include "search/active_folder.h"
 #include "search/drives.h"
+#include "search/result_format.h"
 
 KxResult g_results[KX_RESULT_CAPACITY];
 int g_resultCount;
@@ -54,6 +56,11 @@ KxSearchOutcome KxQueryInto(const wchar_t* prefix, const wchar_t* text, const wc
 void KxShowResults()
 {
     if (g_resultCount >= 2) KxPartitionFilesFirst(g_results, g_resultCount);
+    // A column the user sorted by stays sorted for every new result set.
+    if (g_resultCount >= 2 && g_clientSortActive) {
+        KxSetCompareOrder(g_sortColumn, g_sortDescending);
+        qsort(g_results, g_resultCount, sizeof(KxResult), KxCompareResults);
+    }
     KxRefreshResultList();
     g_currentRow = g_resultCount > 0 ? 0 : -1;
     if (g_resultCount > 0 && g_listWnd) {

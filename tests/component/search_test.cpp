@@ -304,3 +304,18 @@ TEST_F(SearchFixture, PathTokenWithoutAnyKnownFolderShowsNothing)
                                                       "none known yet; showing no results"),
               0);
 }
+
+TEST_F(SearchFixture, AColumnTheUserSortedByStaysSortedForNewResults)
+{
+    std::vector<KxtTreeItem> items;
+    for (int i = 0; i < 6; ++i) items.push_back({L"s\\item-" + std::to_wstring(i) + L".bin", (ULONGLONG)(i * 37 % 11), 0});
+    items.push_back({L"s\\item-dir\\", 0, 0});
+    Serve({}, items);
+    g_clientSortActive = true;
+    g_sortColumn = KX_COLUMN_SIZE;
+    g_sortDescending = true;
+    Search(L"item");
+    ASSERT_EQ(g_resultCount, 7);
+    for (int i = 1; i < g_resultCount; ++i) EXPECT_GE(g_results[i - 1].size, g_results[i].size) << i;
+    g_clientSortActive = false;
+}

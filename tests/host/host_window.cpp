@@ -125,9 +125,16 @@ KxtHost& KxtCreateHost(int x, int y, int width, int height)
 
 void KxtFocusHost(KxtHost& host, HWND focus)
 {
-    SetForegroundWindow(host.main);
-    SetFocus(focus ? focus : host.leftPanel);
-    KxtWaitUntil([&] { return GetForegroundWindow() == host.main; }, 10000);
+    HWND target = focus ? focus : host.leftPanel;
+    // Under Wine the display's own focus events can take the foreground away again shortly after a
+    // window hides; the host has the focus once a key really reaches it.
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        SetForegroundWindow(host.main);
+        SetFocus(target);
+        if (KxtWaitUntil([&] { return GetForegroundWindow() == host.main; }, 2000) &&
+            KxtSyncKeyboard(target, 2000))
+            return;
+    }
 }
 
 HWND KxtCreateOtherWindow()
@@ -156,7 +163,7 @@ bool KxtKeyReached(HWND window, WPARAM virtualKey)
     return false;
 }
 
-bool KxtSyncKeyboard(HWND window)
+bool KxtSyncKeyboard(HWND window, DWORD timeoutMs)
 {
     size_t before = g_kxtKeys.size();
     KxtSendKey(KXT_SYNC_KEY, false);
@@ -165,5 +172,5 @@ bool KxtSyncKeyboard(HWND window)
         for (size_t i = before; i < g_kxtKeys.size(); ++i)
             if (g_kxtKeys[i].window == window && g_kxtKeys[i].virtualKey == KXT_SYNC_KEY) return true;
         return false;
-    });
+    }, timeoutMs);
 }

@@ -44,4 +44,4 @@ HWND KxtCreateOtherWindow();
 void KxtPressChord(const std::vector<WORD>& modifiers, WORD key);
 bool KxtKeyReached(HWND window, WPARAM virtualKey);
 // Taps a key that nothing binds and waits until it reached the window: everything sent before has been handled.
-bool KxtSyncKeyboard(HWND window);
+bool KxtSyncKeyboard(HWND window, DWORD timeoutMs = 30000);

@@ -1,0 +1,59 @@
+#include "overlay/overlay_layout.h"
+
+namespace {
+
+RECT KxRectAt(int x, int y, int width, int height)
+{
+    return RECT{x, y, x + width, y + height};
+}
+
+}  // namespace
+
+KxLayout KxComputeOverlayLayout(const KxLayoutInput& in)
+{
+    auto S = [&](int n) { return MulDiv(n, in.dpiScalePercent, 100); };
+    KxLayout out{};
+    // The list never shrinks while text is typed, so rows do not jump under the user's eyes.
+    int shown = in.editEmpty ? 0 : in.shownRows;
+    int wanted = in.resultCount < 0 ? 0 : in.resultCount;
+    if (wanted > in.maxVisibleRows) wanted = in.maxVisibleRows < 0 ? 0 : in.maxVisibleRows;
+    out.shownRows = shown > wanted ? shown : wanted;
+    out.listOverflow = out.shownRows < in.resultCount;
+
+    int listHeight = in.rowHeight * out.shownRows;
+    int headerHeight = out.shownRows > 0 ? in.headerHeight : 0;
+    out.width = in.panel.right - in.panel.left;
+    out.height = listHeight + headerHeight + in.searchBarHeight;
+    out.left = in.panel.left;
+    out.listHeight = listHeight;
+    if (in.positionTop) {
+        out.top = in.panel.top;
+        out.searchBarTop = 0;
+        out.headerTop = in.searchBarHeight;
+        out.listTop = in.searchBarHeight + headerHeight;
+    } else {
+        out.top = in.panel.bottom - out.height;
+        out.headerTop = 0;
+        out.listTop = headerHeight;
+        out.searchBarTop = listHeight + headerHeight;
+    }
+    out.header = RECT{0, out.headerTop, out.width, out.headerTop + headerHeight};
+
+    int m = S(4), close = S(24), filter = S(112), scope = S(104), c = in.controlHeight;
+    int edit = out.width - close - 4 * m - filter - scope - c;
+    if (edit < S(80)) {
+        // The scope button gives way first, down to S(48).
+        int give = S(80) - edit < scope - S(48) ? S(80) - edit : scope - S(48);
+        if (give < 0) give = 0;
+        edit += give;
+        scope -= give;
+    }
+    int y = out.searchBarTop + S(3);
+    out.edit = KxRectAt(m + 1, y + 1, edit - 1, c - 2);
+    out.clearButton = KxRectAt(m + edit, y + 1, c - 1, c - 2);
+    out.searchBox = RECT{m, y, m + edit + c, y + c};
+    out.scopeButton = KxRectAt(2 * m + edit + c, y, scope, c);
+    out.filterButton = KxRectAt(3 * m + edit + c + scope, y, filter, c);
+    out.closeButton = KxRectAt(4 * m + edit + c + scope + filter, y, close, c);
+    return out;
+}

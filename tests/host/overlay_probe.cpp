@@ -1,0 +1,73 @@
+#include "host/overlay_probe.h"
+
+#include "support/test_support.h"
+
+HWND KxtFindOverlay()
+{
+    return FindWindowW(L"KorvexOverlay", nullptr);
+}
+
+bool KxtWaitForOverlayShown(DWORD timeoutMs)
+{
+    return KxtWaitUntil([] { return KxtFindOverlay() && IsWindowVisible(KxtFindOverlay()); }, timeoutMs);
+}
+
+bool KxtWaitForOverlayHidden(DWORD timeoutMs)
+{
+    return KxtWaitUntil([] { return !KxtFindOverlay() || !IsWindowVisible(KxtFindOverlay()); }, timeoutMs);
+}
+
+HWND KxtOverlayControl(int id)
+{
+    return GetDlgItem(KxtFindOverlay(), id);
+}
+
+std::wstring KxtOverlayText()
+{
+    wchar_t text[512] = L"";
+    GetWindowTextW(KxtOverlayControl(201), text, 512);
+    return text;
+}
+
+int KxtOverlayRowCount()
+{
+    return (int)SendMessageW(KxtOverlayControl(205), LB_GETCOUNT, 0, 0);
+}
+
+RECT KxtWindowRect(HWND window)
+{
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    return rect;
+}
+
+void KxtTypeText(const std::wstring& text)
+{
+    for (wchar_t c : text) {
+        INPUT inputs[2]{};
+        for (int i = 0; i < 2; ++i) {
+            inputs[i].type = INPUT_KEYBOARD;
+            inputs[i].ki.wScan = c;
+            inputs[i].ki.dwFlags = KEYEVENTF_UNICODE | (i ? KEYEVENTF_KEYUP : 0);
+        }
+        SendInput(2, inputs, sizeof(INPUT));
+    }
+}
+
+void KxtClickWindow(HWND window)
+{
+    RECT rect = KxtWindowRect(window);
+    // Absolute coordinates run from 0 to 65535 over the primary screen.
+    LONG x = MulDiv((rect.left + rect.right) / 2, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    LONG y = MulDiv((rect.top + rect.bottom) / 2, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+    INPUT inputs[3]{};
+    for (INPUT& input : inputs) {
+        input.type = INPUT_MOUSE;
+        input.mi.dx = x;
+        input.mi.dy = y;
+    }
+    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
+    inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
+    SendInput(3, inputs, sizeof(INPUT));
+}

@@ -1,0 +1,17 @@
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+// What the test can see of the plug-in's overlay from the host's side: its window and controls.
+HWND KxtFindOverlay();
+bool KxtWaitForOverlayShown(DWORD timeoutMs = 30000);
+bool KxtWaitForOverlayHidden(DWORD timeoutMs = 30000);
+HWND KxtOverlayControl(int id);
+std::wstring KxtOverlayText();
+int KxtOverlayRowCount();
+RECT KxtWindowRect(HWND window);
+// Types text into whatever has the keyboard focus, as key presses.
+void KxtTypeText(const std::wstring& text);
+// A real left click at the centre of a window.
+void KxtClickWindow(HWND window);

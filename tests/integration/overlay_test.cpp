@@ -1,0 +1,186 @@
+#include <gtest/gtest.h>
+
+#include "host/host_window.h"
+#include "host/overlay_probe.h"
+#include "host/plugin_loader.h"
+#include "peers/everything_peer_launcher.h"
+#include "support/test_support.h"
+
+namespace {
+
+struct OverlayFixture : ::testing::Test {
+    KxtHost* host = nullptr;
+    KxtPlugin plugin{};
+    KxtEverythingPeer peer;
+    std::wstring tree;
+
+    void TearDown() override { KxtStopEverythingPeer(peer); }
+
+    void Start(const std::wstring& extraDisplayLines = L"", DWORD peerDelayMs = 0, int matchingFiles = 3)
+    {
+        host = &KxtCreateHost();
+        std::wstring folder = KxtPreparePluginFolder();
+        tree = folder + L"tree\\";
+        std::vector<KxtTreeItem> items;
+        for (int i = 0; i < matchingFiles; ++i)
+            items.push_back({L"docs\\abc-" + std::to_wstring(i) + L".txt", (ULONGLONG)i * 1000,
+                             KxtFileTimeOf(2025, 3, 1 + i % 28)});
+        items.push_back({L"abc-folder\\", 0, 0});
+        items.push_back({L"unrelated.txt", 1, 0});
+        ASSERT_TRUE(KxtCreateTree(tree, items));
+        KxtEverythingPeerOptions options;
+        options.roots.push_back(tree);
+        options.delayMs = peerDelayMs;
+        ASSERT_TRUE(KxtStartEverythingPeer(options, peer));
+        ASSERT_TRUE(KxtWriteConfig(folder, KxtLoggingConfig(extraDisplayLines)));
+        plugin = KxtLoadPlugin(folder);
+        ASSERT_NE(plugin.module, nullptr);
+        ASSERT_TRUE(KxtWaitForHook(plugin));
+    }
+    void OpenWithHotkey(HWND focus = nullptr)
+    {
+        KxtFocusHost(*host, focus);
+        KxtPressChord({VK_CONTROL, VK_MENU}, 'F');
+        ASSERT_TRUE(KxtWaitForOverlayShown());
+        ASSERT_TRUE(KxtWaitUntil([] { return GetForegroundWindow() == KxtFindOverlay(); }));
+    }
+    int SummaryLines(const std::string& typed) const
+    {
+        return KxtCountLines(KxtReadLogLines(plugin.LogPath()), "typed=\"" + typed + "\" includeFolders=");
+    }
+    bool WaitForSummary(const std::string& typed)
+    {
+        return KxtWaitUntil([&] { return SummaryLines(typed) > 0; });
+    }
+};
+
+}  // namespace
+
+TEST_F(OverlayFixture, HotkeyLaysTheOverlayOverTheFocusedPanelsBottomEdge)
+{
+    Start();
+    OpenWithHotkey(host->rightPanel);
+    RECT panel = KxtWindowRect(host->rightPanel), overlay = KxtWindowRect(KxtFindOverlay());
+    EXPECT_EQ(overlay.left, panel.left);
+    EXPECT_EQ(overlay.right, panel.right);
+    EXPECT_EQ(overlay.bottom, panel.bottom);
+    EXPECT_LT(overlay.bottom - overlay.top, 60) << "an empty overlay is only the search bar";
+    EXPECT_EQ(GetWindow(KxtFindOverlay(), GW_OWNER), host->main);
+}
+
+TEST_F(OverlayFixture, TopPositionAnchorsToThePanelsTopEdgeAndResultsGrowDownwards)
+{
+    Start(L"Position=Top\r\n");
+    OpenWithHotkey();
+    RECT panel = KxtWindowRect(host->leftPanel);
+    EXPECT_EQ(KxtWindowRect(KxtFindOverlay()).top, panel.top);
+    KxtTypeText(L"abc");
+    ASSERT_TRUE(WaitForSummary("abc"));
+    ASSERT_TRUE(KxtWaitUntil([] { return KxtOverlayRowCount() == 4; }));
+    RECT overlay = KxtWindowRect(KxtFindOverlay());
+    EXPECT_EQ(overlay.top, panel.top);
+    EXPECT_GT(overlay.bottom - overlay.top, 4 * 10) << "room for the rows below the search bar";
+}
+
+TEST_F(OverlayFixture, FocusOutsideTheHostFallsBackToTheLeftHalfOfItsWindow)
+{
+    Start();
+    HWND other = KxtCreateOtherWindow();
+    plugin.Get<KxtFsInitProc>("FsInit")(1, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(KxtWaitForOverlayShown());
+    RECT window = KxtWindowRect(host->main), overlay = KxtWindowRect(KxtFindOverlay());
+    EXPECT_EQ(overlay.left, window.left);
+    EXPECT_EQ(overlay.right, window.left + (window.right - window.left) / 2);
+    EXPECT_EQ(overlay.bottom, window.bottom);
+    EXPECT_GE(KxtFindLine(KxtReadLogLines(plugin.LogPath()),
+                          "KxOpenOverlay: GetGUIThreadInfo/KxGetActivePanelRect failed, using fallback half-window "
+                          "rect."),
+              0);
+    DestroyWindow(other);
+}
+
+TEST_F(OverlayFixture, QuickTypingRunsOneSearchAndTheListShowsTheHits)
+{
+    Start(L"SearchDelayMs=400\r\n");
+    OpenWithHotkey();
+    KxtTypeText(L"abc");
+    ASSERT_TRUE(WaitForSummary("abc"));
+    EXPECT_EQ(KxtOverlayText(), L"abc");
+    EXPECT_EQ(SummaryLines("a"), 0);
+    EXPECT_EQ(SummaryLines("ab"), 0);
+    EXPECT_EQ(SummaryLines("abc"), 1);
+    EXPECT_EQ(KxtReadPeerQueries(peer).size(), 2u) << "one file and one folder query";
+    EXPECT_EQ(KxtOverlayRowCount(), 4);
+    EXPECT_GE(KxtFindLine(KxtReadLogLines(plugin.LogPath()), "files=3(ok=1) folders=1(ok=1) total=4"), 0);
+}
+
+TEST_F(OverlayFixture, MoreMatchesThanPlacesFillMaxResults)
+{
+    Start(L"[Everything]\r\nMaxResults=50\r\n", 0, 80);
+    OpenWithHotkey();
+    KxtTypeText(L"abc");
+    ASSERT_TRUE(WaitForSummary("abc"));
+    ASSERT_TRUE(KxtWaitUntil([] { return KxtOverlayRowCount() == 51; }));
+    EXPECT_GE(KxtFindLine(KxtReadLogLines(plugin.LogPath()), "files=50(ok=1) folders=1(ok=1) total=51"), 0);
+}
+
+TEST_F(OverlayFixture, CloseButtonHidesAndReopeningStartsEmpty)
+{
+    Start();
+    OpenWithHotkey();
+    KxtTypeText(L"abc");
+    ASSERT_TRUE(WaitForSummary("abc"));
+    ASSERT_TRUE(KxtWaitUntil([] { return KxtOverlayRowCount() == 4; }));
+    KxtClickWindow(KxtOverlayControl(204));
+    ASSERT_TRUE(KxtWaitForOverlayHidden());
+
+    OpenWithHotkey();
+    EXPECT_EQ(KxtOverlayText(), L"");
+    EXPECT_FALSE(IsWindowVisible(KxtOverlayControl(205))) << "no room for rows";
+    EXPECT_TRUE(KxtWaitUntil([] { return KxtOverlayRowCount() == 0; })) << "the empty box's search empties the list";
+    EXPECT_LT(KxtWindowRect(KxtFindOverlay()).bottom - KxtWindowRect(KxtFindOverlay()).top, 60);
+}
+
+TEST_F(OverlayFixture, ClosingDuringASearchAbandonsIt)
+{
+    Start(L"", 2500);
+    OpenWithHotkey();
+    KxtTypeText(L"abc");
+    ASSERT_TRUE(KxtWaitUntil([&] { return !KxtReadPeerQueries(peer).empty(); }));
+    KxtClickWindow(KxtOverlayControl(204));
+    ASSERT_TRUE(KxtWaitForOverlayHidden());
+    // The abandoned query's late reply must not bring the results back, nor start the folder query.
+    ASSERT_TRUE(KxtWaitForLogLine(plugin.LogPath(), "KxRunEverythingQuery: IPC query=[abc file:]"));
+    KxtFocusHost(*host);
+    KxtPressChord({VK_CONTROL, VK_MENU}, 'F');
+    ASSERT_TRUE(KxtWaitForOverlayShown());
+    EXPECT_EQ(SummaryLines("abc"), 0);
+    EXPECT_EQ(KxtReadPeerQueries(peer).size(), 1u);
+    EXPECT_EQ(KxtOverlayRowCount(), 0);
+}
+
+TEST_F(OverlayFixture, FollowsThePanelWhileShownAndStopsAfterClosing)
+{
+    Start();
+    OpenWithHotkey();
+    MoveWindow(host->leftPanel, 10, 40, 300, 400, TRUE);
+    RECT panel = KxtWindowRect(host->leftPanel);
+    ASSERT_TRUE(KxtWaitUntil([&] {
+        NotifyWinEvent(EVENT_OBJECT_LOCATIONCHANGE, host->leftPanel, OBJID_WINDOW, CHILDID_SELF);
+        RECT overlay = KxtWindowRect(KxtFindOverlay()), close = KxtWindowRect(KxtOverlayControl(204));
+        // The controls are placed just after the window itself; the close button ends at the outer width.
+        return overlay.left == panel.left && overlay.right == panel.right && overlay.bottom == panel.bottom &&
+               close.right == overlay.right + 1;
+    }));
+
+    KxtClickWindow(KxtOverlayControl(204));
+    ASSERT_TRUE(KxtWaitForOverlayHidden());
+    RECT before = KxtWindowRect(KxtFindOverlay());
+    MoveWindow(host->leftPanel, 50, 60, 200, 300, TRUE);
+    NotifyWinEvent(EVENT_OBJECT_LOCATIONCHANGE, host->leftPanel, OBJID_WINDOW, CHILDID_SELF);
+    // The plug-in's thread serves the event before the keyboard hook call that a key press makes.
+    KxtFocusHost(*host);
+    ASSERT_TRUE(KxtSyncKeyboard(host->leftPanel));
+    RECT after = KxtWindowRect(KxtFindOverlay());
+    EXPECT_TRUE(EqualRect(&before, &after));
+}

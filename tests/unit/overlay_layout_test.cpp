@@ -1,0 +1,129 @@
+#include <gtest/gtest.h>
+
+#include "overlay/overlay_layout.h"
+
+namespace {
+
+// A 96-DPI overlay with control height 23, bar 29, header 19, rows 21.
+KxLayoutInput Input(int width, int results = 0, bool top = false)
+{
+    KxLayoutInput input{};
+    input.panel = RECT{100, 200, 100 + width, 800};
+    input.positionTop = top;
+    input.resultCount = results;
+    input.maxVisibleRows = 20;
+    input.editEmpty = results == 0;
+    input.dpiScalePercent = 100;
+    input.controlHeight = 23;
+    input.searchBarHeight = 29;
+    input.headerHeight = 19;
+    input.rowHeight = 21;
+    return input;
+}
+
+int Width(const RECT& r)
+{
+    return r.right - r.left;
+}
+
+}  // namespace
+
+TEST(OverlayLayout, SearchBarControlsShareTheWidthAndEndAtTheRightEdge)
+{
+    KxLayout layout = KxComputeOverlayLayout(Input(1000));
+    // edit = 1000 - 24 - 4*4 - 112 - 104 - 23
+    EXPECT_EQ(layout.searchBox.left, 4);
+    EXPECT_EQ(Width(layout.searchBox), 721 + 23);
+    EXPECT_EQ(layout.edit.left, 5);
+    EXPECT_EQ(Width(layout.edit), 720);
+    EXPECT_EQ(layout.clearButton.left, 4 + 721);
+    EXPECT_EQ(layout.scopeButton.left, 8 + 721 + 23);
+    EXPECT_EQ(Width(layout.scopeButton), 104);
+    EXPECT_EQ(Width(layout.filterButton), 112);
+    EXPECT_EQ(layout.closeButton.right, 1000) << "the close button ends at the window's outer width";
+    EXPECT_EQ(layout.edit.top, 3 + 1);
+    EXPECT_EQ(layout.scopeButton.bottom - layout.scopeButton.top, 23);
+}
+
+TEST(OverlayLayout, TheScopeButtonGivesWayOnNarrowPanels)
+{
+    struct Case {
+        int width, edit, scope;
+    } cases[] = {
+        {400, 121, 104},  // room enough
+        {359, 80, 104},   // exactly the edit box's minimum
+        {350, 80, 95},    // the scope button gives 9 pixels
+        {300, 77, 48},    // it stops at 48; the edit box stays below 80
+        {100, -123, 48},
+    };
+    for (const Case& c : cases) {
+        KxLayout layout = KxComputeOverlayLayout(Input(c.width));
+        EXPECT_EQ(Width(layout.searchBox) - 23, c.edit) << c.width;
+        EXPECT_EQ(Width(layout.scopeButton), c.scope) << c.width;
+        EXPECT_EQ(layout.closeButton.right, c.width) << c.width;
+    }
+}
+
+TEST(OverlayLayout, BottomGrowsUpwardsAndTopGrowsDownwards)
+{
+    KxLayout bottom = KxComputeOverlayLayout(Input(800, 5, false));
+    EXPECT_EQ(bottom.height, 5 * 21 + 19 + 29);
+    EXPECT_EQ(bottom.top + bottom.height, 800) << "anchored to the panel's bottom edge";
+    EXPECT_EQ(bottom.headerTop, 0);
+    EXPECT_EQ(bottom.listTop, 19);
+    EXPECT_EQ(bottom.searchBarTop, 5 * 21 + 19);
+    EXPECT_EQ(bottom.edit.top, bottom.searchBarTop + 4);
+    EXPECT_EQ(bottom.left, 100);
+    EXPECT_EQ(bottom.width, 800);
+
+    KxLayout top = KxComputeOverlayLayout(Input(800, 5, true));
+    EXPECT_EQ(top.top, 200) << "anchored to the panel's top edge";
+    EXPECT_EQ(top.searchBarTop, 0);
+    EXPECT_EQ(top.headerTop, 29);
+    EXPECT_EQ(top.listTop, 29 + 19);
+    EXPECT_EQ(top.header.top, 29);
+    EXPECT_EQ(top.header.bottom, 29 + 19);
+}
+
+TEST(OverlayLayout, RowsGrowToMaxVisibleRowsAndNeverShrinkWhileTextIsTyped)
+{
+    KxLayoutInput input = Input(800, 50);
+    KxLayout many = KxComputeOverlayLayout(input);
+    EXPECT_EQ(many.shownRows, 20);
+    EXPECT_TRUE(many.listOverflow);
+
+    input.resultCount = 3;
+    input.shownRows = many.shownRows;
+    KxLayout narrowed = KxComputeOverlayLayout(input);
+    EXPECT_EQ(narrowed.shownRows, 20) << "room for 20 rows stays while the box has text";
+    EXPECT_FALSE(narrowed.listOverflow);
+
+    input.editEmpty = 1;
+    input.resultCount = 0;
+    KxLayout emptied = KxComputeOverlayLayout(input);
+    EXPECT_EQ(emptied.shownRows, 0);
+    EXPECT_EQ(emptied.height, 29) << "only the search bar";
+    EXPECT_EQ(emptied.listHeight, 0);
+    EXPECT_EQ(emptied.header.bottom - emptied.header.top, 0);
+
+    for (int rows : {0, -3}) {
+        KxLayoutInput none = Input(800, 40);
+        none.maxVisibleRows = rows;
+        KxLayout layout = KxComputeOverlayLayout(none);
+        EXPECT_EQ(layout.shownRows, 0) << rows;
+        EXPECT_EQ(layout.height, 29) << "the list never gets room";
+        EXPECT_TRUE(layout.listOverflow);
+    }
+}
+
+TEST(OverlayLayout, LengthsScaleWithTheDisplay)
+{
+    KxLayoutInput input = Input(1000);
+    input.dpiScalePercent = 150;
+    KxLayout layout = KxComputeOverlayLayout(input);
+    EXPECT_EQ(Width(layout.closeButton), 36);
+    EXPECT_EQ(Width(layout.filterButton), 168);
+    EXPECT_EQ(Width(layout.scopeButton), 156);
+    EXPECT_EQ(layout.searchBox.left, 6);
+    EXPECT_EQ(layout.closeButton.right, 1000);
+}
