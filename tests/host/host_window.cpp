@@ -35,8 +35,43 @@ void KxtPutSourceFolderOnClipboard(HWND owner)
     CloseClipboard();
 }
 
+// A panel shows a folder's entries, as the host's file lists do, so pictures of the desktop read naturally.
+void KxtPaintPanel(HWND window)
+{
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window, &paint);
+    RECT client;
+    GetClientRect(window, &client);
+    FillRect(dc, &client, (HBRUSH)GetStockObject(WHITE_BRUSH));
+    HGDIOBJ oldFont = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    SetBkMode(dc, TRANSPARENT);
+    const wchar_t* pattern = window == g_host.leftPanel ? L"C:\\windows\\*" : L"C:\\windows\\system32\\*";
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(pattern, &found);
+    int y = 4;
+    while (search != INVALID_HANDLE_VALUE && y < client.bottom) {
+        if (wcscmp(found.cFileName, L".") != 0) {
+            bool folder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+            wchar_t line[320];
+            _snwprintf(line, 320, folder ? L"[%ls]" : L"%ls", found.cFileName);
+            line[319] = L'\0';
+            SetTextColor(dc, folder ? RGB(0, 0, 128) : RGB(0, 0, 0));
+            TextOutW(dc, 6, y, line, (int)wcslen(line));
+            y += 18;
+        }
+        if (!FindNextFileW(search, &found)) break;
+    }
+    if (search != INVALID_HANDLE_VALUE) FindClose(search);
+    SelectObject(dc, oldFont);
+    EndPaint(window, &paint);
+}
+
 LRESULT CALLBACK KxtRecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == WM_PAINT && (window == g_host.leftPanel || window == g_host.rightPanel)) {
+        KxtPaintPanel(window);
+        return 0;
+    }
     if (message == WM_KEYDOWN || message == WM_SYSKEYDOWN) {
         g_kxtKeys.push_back({window, message, wParam});
         return 0;
