@@ -184,3 +184,54 @@ TEST_F(OverlayFixture, FollowsThePanelWhileShownAndStopsAfterClosing)
     RECT after = KxtWindowRect(KxtFindOverlay());
     EXPECT_TRUE(EqualRect(&before, &after));
 }
+
+namespace {
+
+std::vector<std::string> KxtListRoot(const KxtPlugin& plugin)
+{
+    auto findFirst = plugin.Get<HANDLE(__stdcall*)(char*, WIN32_FIND_DATAA*)>("FsFindFirst");
+    auto findNext = plugin.Get<BOOL(__stdcall*)(HANDLE, WIN32_FIND_DATAA*)>("FsFindNext");
+    auto findClose = plugin.Get<int(__stdcall*)(HANDLE)>("FsFindClose");
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found{};
+    HANDLE handle = findFirst((char*)"\\", &found);
+    if (handle == INVALID_HANDLE_VALUE) return names;
+    do names.push_back(found.cFileName);
+    while (findNext(handle, &found));
+    findClose(handle);
+    return names;
+}
+
+}  // namespace
+
+TEST_F(OverlayFixture, EnterPublishesIntoTheVirtualFolderAndSendsTheHostThere)
+{
+    Start();
+    OpenWithHotkey();
+    KxtTypeText(L"abc");
+    ASSERT_TRUE(WaitForSummary("abc"));
+    ASSERT_TRUE(KxtWaitUntil([] { return KxtOverlayRowCount() == 4; }));
+    KxtPressChord({}, VK_RETURN);
+    ASSERT_TRUE(KxtWaitUntil([&] { return host->changeDirs.size() == 1; }));
+    ASSERT_TRUE(KxtWaitForOverlayHidden());
+
+    // The search leaves its first row selected, and Enter publishes the selection.
+    std::vector<std::string> root = KxtListRoot(plugin);
+    ASSERT_EQ(root.size(), 1u);
+    EXPECT_EQ(root[0], "abc-2.txt") << "the newest file comes first";
+    const KxtChangeDirRecord& cd = host->changeDirs[0];
+    EXPECT_TRUE(cd.wellFormed);
+    EXPECT_EQ(cd.path, L"\\\\\\Korvex\\abc-2.txt");
+    EXPECT_EQ(cd.byteCount, KxtUtf8(cd.path).size() + 11);
+    EXPECT_EQ(cd.sender, KxtFindOverlay());
+
+    // Ctrl+Enter adds to what is there.
+    OpenWithHotkey();
+    KxtTypeText(L"unrelated");
+    ASSERT_TRUE(WaitForSummary("unrelated"));
+    ASSERT_TRUE(KxtWaitUntil([] { return KxtOverlayRowCount() == 1; }));
+    KxtPressChord({VK_CONTROL}, VK_RETURN);
+    ASSERT_TRUE(KxtWaitUntil([&] { return host->changeDirs.size() == 2; }));
+    EXPECT_EQ(KxtListRoot(plugin), (std::vector<std::string>{"abc-2.txt", "unrelated.txt"}));
+    EXPECT_EQ(host->changeDirs[1].path, L"\\\\\\Korvex\\unrelated.txt");
+}
