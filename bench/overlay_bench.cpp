@@ -2,6 +2,8 @@
 // to the list showing 500 hits (less the search delay), with the plug-in loaded into a host stand-in.
 #include <windows.h>
 
+#include "bench/bench_clock.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <string>
@@ -17,14 +19,6 @@ namespace {
 
 constexpr int KX_RUNS = 15;
 constexpr int KX_SEARCH_DELAY_MS = 100;
-
-double KxNowMs()
-{
-    LARGE_INTEGER frequency, now;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&now);
-    return 1000.0 * (double)now.QuadPart / (double)frequency.QuadPart;
-}
 
 // Serves this thread's messages until the condition holds, checking as often as possible.
 bool KxSpinUntil(bool (*condition)(), double timeoutMs)

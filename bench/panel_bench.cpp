@@ -2,6 +2,8 @@
 // a root listing of 500 entries, and 500 content-value calls.
 #include <windows.h>
 
+#include "bench/bench_clock.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <string>
@@ -15,18 +17,6 @@
 #include "support/naming_reference.h"
 
 namespace {
-
-double KxNowMs()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return 1000.0 * (double)now.QuadPart / (double)frequency.QuadPart;
-}
 
 template <typename Work>
 double KxMedianMs(int runs, Work work)

@@ -1,6 +1,8 @@
 // Times a 500-hit query against the Everything stand-in serving a large tree, and the client's own share.
 #include <windows.h>
 
+#include "bench/bench_clock.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <string>
@@ -13,18 +15,6 @@
 namespace {
 
 constexpr int KX_RUNS = 50;
-
-double KxNowMs()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return 1000.0 * (double)now.QuadPart / (double)frequency.QuadPart;
-}
 
 // The reply window each query makes and destroys, as the client does it.
 double KxReplyWindowCostMs()
@@ -42,16 +32,6 @@ double KxReplyWindowCostMs()
         DestroyWindow(window);
     }
     return (KxNowMs() - before) / KX_WINDOW_RUNS;
-}
-
-struct KxFigures {
-    double median, p90, min;
-};
-
-KxFigures KxSummarise(std::vector<double> samples)
-{
-    std::sort(samples.begin(), samples.end());
-    return {samples[samples.size() / 2], samples[samples.size() * 9 / 10], samples.front()};
 }
 
 // The reply block Everything sends for these results, to time the client's reading alone.

@@ -1,12 +1,4 @@
-# Cross-compiles for 64-bit Windows with mingw-w64 (posix threads model).
-set(CMAKE_SYSTEM_NAME Windows)
+# 64-bit Windows: Korvex.wdx64 and the test programs.
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(KX_TRIPLET x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER ${KX_TRIPLET}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${KX_TRIPLET}-g++-posix)
-set(CMAKE_RC_COMPILER ${KX_TRIPLET}-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/${KX_TRIPLET})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-toolchain.cmake)

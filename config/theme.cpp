@@ -20,16 +20,7 @@ constexpr int KX_FACE_CHARS = 64;
 
 void KxStorePalette(const KxPalette& palette)
 {
-    g_theme.background = palette.background;
-    g_theme.text = palette.text;
-    g_theme.secondaryText = palette.secondaryText;
-    g_theme.inputBackground = palette.inputBackground;
-    g_theme.inputText = palette.inputText;
-    g_theme.accent = palette.accent;
-    g_theme.border = palette.border;
-    g_theme.highlight = palette.highlight;
-    g_theme.scrollTrack = palette.scrollTrack;
-    g_theme.scrollThumb = palette.scrollThumb;
+    static_cast<KxPalette&>(g_theme) = palette;
 }
 
 // Deleting a stock object is a harmless no-op, so the stand-ins below need no bookkeeping.

@@ -1,11 +1,8 @@
 #pragma once
 #include <windows.h>
 
-// Everything the overlay and the about box draw with: colours, brushes, fonts
-// and sizes, rebuilt by KxApplyTheme at every opening of the overlay.
-struct KxTheme {
-    int isDark = 1;             // 1 for the dark palette
-    int dpiScalePercent = 100;  // screen DPI * 100 / 96
+// The colours of one palette, light or dark.
+struct KxPalette {
     COLORREF background;
     COLORREF text;
     COLORREF secondaryText;
@@ -16,6 +13,13 @@ struct KxTheme {
     COLORREF highlight;
     COLORREF scrollTrack;
     COLORREF scrollThumb;
+};
+
+// Everything the overlay and the about box draw with: the palette's colours, brushes, fonts
+// and sizes, rebuilt by KxApplyTheme at every opening of the overlay.
+struct KxTheme : KxPalette {
+    int isDark = 1;             // 1 for the dark palette
+    int dpiScalePercent = 100;  // screen DPI * 100 / 96
     HBRUSH backgroundBrush;
     HBRUSH inputBrush;
     HBRUSH accentBrush;
@@ -38,20 +42,6 @@ void KxApplyTheme();
 
 // A length written for 96 DPI, scaled to the screen.
 int KxScale(int n);
-
-// The colours of one palette, as the table below KxTheme's colour fields.
-struct KxPalette {
-    COLORREF background;
-    COLORREF text;
-    COLORREF secondaryText;
-    COLORREF inputBackground;
-    COLORREF inputText;
-    COLORREF accent;
-    COLORREF border;
-    COLORREF highlight;
-    COLORREF scrollTrack;
-    COLORREF scrollThumb;
-};
 
 struct KxThemeMetrics {
     int inputHeight;
