@@ -140,7 +140,7 @@ void KxOpenOverlay()
     KxApplyTheme();
     if (g_overlayWnd) {
         KxApplyThemeToControls();
-        SetWindowTextW(g_filterButton, g_filters[g_selectedFilter].name);
+        SetWindowTextW(g_filterButton, KxSelectedFilter().name);
         SetWindowTextW(g_scopeButton, KxDriveScopeLabel(g_settings.driveScope));
     } else {
         KxCreateOverlayWindow(host);

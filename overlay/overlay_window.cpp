@@ -74,7 +74,7 @@ void KxOnOverlayCreate(HWND overlay)
     const DWORD button = WS_CHILD | WS_VISIBLE | BS_OWNERDRAW;
     g_editWnd = KxCreateChild(overlay, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, KX_ID_EDIT);
     g_clearButton = KxCreateChild(overlay, L"BUTTON", L"\u2715", button, KX_ID_CLEAR);
-    g_filterButton = KxCreateChild(overlay, L"BUTTON", g_filters[g_selectedFilter].name, button, KX_ID_FILTER);
+    g_filterButton = KxCreateChild(overlay, L"BUTTON", KxSelectedFilter().name, button, KX_ID_FILTER);
     g_scopeButton = KxCreateChild(overlay, L"BUTTON", KxDriveScopeLabel(g_settings.driveScope), button, KX_ID_SCOPE);
     g_closeButton = KxCreateChild(overlay, L"BUTTON", L"\u2716", button, KX_ID_CLOSE);
     g_listWnd = KxCreateChild(overlay, L"LISTBOX", L"",

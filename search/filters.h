@@ -12,3 +12,6 @@ struct KxFilter {
 extern KxFilter g_filters[KX_FILTER_CAPACITY];
 extern int g_filterCount;
 extern int g_selectedFilter;
+
+// The selected filter; entry 0 when the selection is out of range.
+const KxFilter& KxSelectedFilter();

@@ -99,12 +99,6 @@ int KxPrepareQueryText(const wchar_t* typed, wchar_t* queryText)
     return 1;
 }
 
-const KxFilter& KxSelectedFilter()
-{
-    int selected = (g_selectedFilter >= 0 && g_selectedFilter < g_filterCount) ? g_selectedFilter : 0;
-    return g_filters[selected];
-}
-
 // Filter term and drive expression; returns the scope's name as it applied ("All" when nothing was added).
 const wchar_t* KxPreparePrefix(wchar_t* prefix, int* includeFolders)
 {
