@@ -91,7 +91,8 @@ void KxOnEditChange(HWND overlay)
 {
     if (!g_historyRecall) g_historyIndex = -1;
     if (g_searchRunning) g_searchRestart = 1;
-    SetTimer(overlay, KX_TIMER_SEARCH, (UINT)g_settings.searchDelayMs, nullptr);
+    // A negative delay in the settings would otherwise become a timer of weeks.
+    SetTimer(overlay, KX_TIMER_SEARCH, g_settings.searchDelayMs > 0 ? (UINT)g_settings.searchDelayMs : 0, nullptr);
     if (!g_historyRecall) SetTimer(overlay, KX_TIMER_HISTORY, 3000, nullptr);
 }
 

@@ -114,6 +114,15 @@ TEST_F(OverlayFixture, QuickTypingRunsOneSearchAndTheListShowsTheHits)
     EXPECT_GE(KxtFindLine(KxtReadLogLines(plugin.LogPath()), "files=3(ok=1) folders=1(ok=1) total=4"), 0);
 }
 
+TEST_F(OverlayFixture, ANegativeSearchDelaySearchesAtOnce)
+{
+    Start(L"SearchDelayMs=-5\r\n");
+    OpenWithHotkey();
+    KxtTypeText(L"abc");
+    ASSERT_TRUE(WaitForSummary("abc"));
+    EXPECT_TRUE(KxtWaitUntil([] { return KxtOverlayRowCount() == 4; }));
+}
+
 TEST_F(OverlayFixture, MoreMatchesThanPlacesFillMaxResults)
 {
     Start(L"[Everything]\r\nMaxResults=50\r\n", 0, 80);
