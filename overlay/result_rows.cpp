@@ -19,12 +19,6 @@ RECT KxRowArea(RECT row)
     return row;
 }
 
-const wchar_t* KxFileName(const wchar_t* path)
-{
-    const wchar_t* slash = wcsrchr(path, L'\\');
-    return slash ? slash + 1 : path;
-}
-
 void KxDrawColumnText(HDC dc, const wchar_t* text, RECT rect, UINT format)
 {
     DrawTextW(dc, text, -1, &rect, format | DT_NOPREFIX | DT_SINGLELINE | DT_VCENTER);
@@ -63,7 +57,7 @@ void KxDrawResultRow(const DRAWITEMSTRUCT* item)
 
     SetTextColor(dc, selected ? RGB(255, 255, 255) : g_theme.text);
     RECT name{KxNameColumnLeft(row), row.top, folder.left - KxScale(6), row.bottom};
-    KxDrawColumnText(dc, KxFileName(result.path), name, DT_END_ELLIPSIS);
+    KxDrawColumnText(dc, KxFileNameOf(result.path), name, DT_END_ELLIPSIS);
     SetTextColor(dc, secondary);
     KxDrawColumnText(dc, KxFormatDateTime(result.dateModified), date, DT_RIGHT);
     KxDrawColumnText(dc, KxFormatSize(result.size), size, DT_RIGHT);

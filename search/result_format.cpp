@@ -28,17 +28,11 @@ void KxPrintBounded(wchar_t* out, int capacity, const wchar_t* format, ...)
     out[capacity - 1] = L'\0';
 }
 
-const wchar_t* KxNameOf(const wchar_t* path)
-{
-    const wchar_t* slash = wcsrchr(path, L'\\');
-    return slash ? slash + 1 : path;
-}
-
 // Folders have no type; ".gitignore" has no extension either.
 const wchar_t* KxTypeOf(const KxResult& result)
 {
     if (result.isFolder) return L"";
-    const wchar_t* name = KxNameOf(result.path);
+    const wchar_t* name = KxFileNameOf(result.path);
     const wchar_t* dot = wcsrchr(name, L'.');
     return (dot && dot != name) ? dot + 1 : L"";
 }
@@ -94,6 +88,12 @@ void KxFormatLocalTime(const SYSTEMTIME& time, const wchar_t* picture, wchar_t* 
 
 }  // namespace
 
+const wchar_t* KxFileNameOf(const wchar_t* path)
+{
+    const wchar_t* slash = wcsrchr(path, L'\\');
+    return slash ? slash + 1 : path;
+}
+
 void KxSetCompareOrder(int column, bool descending)
 {
     g_compareColumn = column;
@@ -107,7 +107,7 @@ int __cdecl KxCompareResults(const void* left, const void* right)
     int order;
     switch (g_compareColumn) {
         case 0:
-            order = KxSign(_wcsicmp(KxNameOf(a.path), KxNameOf(b.path)));
+            order = KxSign(_wcsicmp(KxFileNameOf(a.path), KxFileNameOf(b.path)));
             break;
         case 1:
             order = KxCompareNumbers(a.size, b.size);

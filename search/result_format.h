@@ -14,6 +14,9 @@ void KxSetCompareOrder(int column, bool descending);
 // qsort comparator over whole KxResult records: -1, 0 or 1. Equal keys are not broken further.
 int __cdecl KxCompareResults(const void* a, const void* b);
 
+// The part of a path after its last backslash (the whole path when it has none).
+const wchar_t* KxFileNameOf(const wchar_t* path);
+
 // The texts below live in buffers of this file and stay valid until the next call of the same function.
 
 // "512 B", "1.5 KB" ... "1024.0 TB"; a value that would read 1024.0 in one unit takes the next.
