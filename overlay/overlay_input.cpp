@@ -93,9 +93,7 @@ void KxSubclassOverlayControls()
 
 void KxClearSearch()
 {
-    wchar_t text[256] = L"";
-    if (g_editWnd) GetWindowTextW(g_editWnd, text, 256);
-    KxAddToSearchHistory(text);
+    KxAddEditTextToHistory();
     g_historyIndex = -1;
     if (g_editWnd) SetWindowTextW(g_editWnd, L"");
     g_resultCount = 0;
@@ -108,6 +106,12 @@ void KxClearSearch()
 void KxCommitHistoryIfTyped()
 {
     if (!g_editWnd || !g_overlayWnd || !IsWindowVisible(g_overlayWnd) || g_historyIndex >= 0) return;
+    KxAddEditTextToHistory();
+}
+
+void KxAddEditTextToHistory()
+{
+    if (!g_editWnd) return;
     wchar_t text[256];
     GetWindowTextW(g_editWnd, text, 256);
     KxAddToSearchHistory(text);

@@ -13,3 +13,5 @@ void KxSubclassOverlayControls();
 void KxClearSearch();
 // Remembers the typed text in the history unless a history entry is shown.
 void KxCommitHistoryIfTyped();
+// Records the edit box's text (at most 255 characters) in the search history.
+void KxAddEditTextToHistory();

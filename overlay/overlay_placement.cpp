@@ -157,11 +157,7 @@ void KxOpenOverlay()
 
 void KxCloseOverlay()
 {
-    if (g_editWnd && g_overlayWnd && IsWindowVisible(g_overlayWnd)) {
-        wchar_t text[256];
-        GetWindowTextW(g_editWnd, text, 256);
-        KxAddToSearchHistory(text);
-    }
+    if (g_overlayWnd && IsWindowVisible(g_overlayWnd)) KxAddEditTextToHistory();
     g_historyIndex = -1;
     g_searchRestart = 1;
     KxStopFollowing();
