@@ -8,6 +8,7 @@
 #include "config/theme.h"
 #include "core/log.h"
 #include "core/module_path.h"
+#include "overlay/filter_menu.h"
 #include "overlay/overlay_input.h"
 #include "overlay/overlay_layout.h"
 #include "overlay/overlay_placement.h"
@@ -108,8 +109,8 @@ LRESULT KxOnOverlayCommand(HWND overlay, WPARAM wParam, LPARAM lParam)
         SetFocus(g_editWnd);
         return 0;
     case KX_ID_CLOSE: KxCloseOverlay(); return 0;
-    case KX_ID_FILTER:
-    case KX_ID_SCOPE: return 0;
+    case KX_ID_FILTER: KxShowFilterMenu(); return 0;
+    case KX_ID_SCOPE: KxShowScopeMenu(); return 0;
     case KX_ID_LIST:
         if (code == LBN_SELCHANGE) {
             KxCommitHistoryIfTyped();

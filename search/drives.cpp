@@ -40,3 +40,10 @@ void KxRefreshDrives()
         g_drives[letter].scopeClass = KxScopeClassOfDriveType(GetDriveTypeW(root));
     }
 }
+
+// Least versions until the drive icons and the scope menu are built.
+void KxShowScopeMenu() {}
+int KxDriveIconIndex(const wchar_t*) { return -1; }
+int KxDriveIconSize() { return 16; }
+HICON KxLoadDriveIcon(int, int, int) { return nullptr; }
+int KxDriveIconColumnWidth() { return 0; }

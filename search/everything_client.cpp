@@ -9,6 +9,8 @@
 #include "core/module_path.h"
 #include "search/search_composition.h"
 
+const wchar_t* g_searchFailureText = nullptr;
+
 namespace {
 
 constexpr const wchar_t* KX_EVERYTHING_CLASS = L"EVERYTHING_TASKBAR_NOTIFICATION";

@@ -33,3 +33,6 @@ void KxComposeQueryString(const wchar_t* prefix, const wchar_t* text, const wcha
 void KxReadEverythingReply(const BYTE* data, DWORD size, KxQueryReply& reply);
 // Everything's window: the plain class first, else the first instance window ("…_(name)").
 HWND KxFindEverythingWindow(wchar_t* className, int capacity);
+
+// Why the last search could not ask Everything, for the list's first row; null when it could.
+extern const wchar_t* g_searchFailureText;

@@ -1,0 +1,4 @@
+#pragma once
+
+// Shows the filter menu under the overlay's filter button and carries out the choice.
+void KxShowFilterMenu();
