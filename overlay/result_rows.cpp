@@ -9,6 +9,7 @@
 #include "search/search_composition.h"
 
 int g_dateColumnWidth;
+bool g_nameTruncated[500];
 
 namespace {
 

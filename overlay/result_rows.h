@@ -1,6 +1,8 @@
 #pragma once
 #include <windows.h>
 
+// One flag per row: its name needed more width than its column at the last paint.
+extern bool g_nameTruncated[500];
 // Date column width measured over the current results; 0: not measured.
 extern int g_dateColumnWidth;
 
