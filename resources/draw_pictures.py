@@ -11,12 +11,13 @@ The sources are a small subset of SVG: rect (x y width height rx), circle (cx cy
 stroke-width in grid units. Kinds:
   part  a body: filled and outlined in the colour style; in the line styles its inside is
         cleared (so later parts hide earlier ones) and only the outline is drawn
-  fill  a solid detail (a light, a chip, a contact)
-  line  a stroke
-  gap   clears a margin of the given stroke width, so a mark stays legible over what lies below
-Outlines and strokes lie inside an element's snapped edges and are a whole number of pixels
-wide, so the line styles stay crisp at every size. The colour "red" keeps its colour in every
-style: a warning must still read as one on a line drawing.
+  fill  a solid detail in the colour's light shade (a light, a chip, a contact)
+  line  a solid detail in the colour's dark shade, most often a stroke
+  gap   clears its shape, so that a mark stays legible over what lies below
+The line styles draw fills and lines alike in their one colour. Outlines and strokes lie inside
+an element's snapped edges and are a whole number of pixels wide, so the line styles stay crisp
+at every size. The colour "red" keeps its colour in every style: a warning must still read as
+one on a line drawing.
 
 Pure Python with no packages beyond the standard library, deterministic byte for byte: the
 build runs it, and the result depends only on the sources.
@@ -75,43 +76,8 @@ def round_half_up(v):
     return math.floor(v + 0.5)
 
 
-# ---- spans: one horizontal scanline of a region is a sorted list of disjoint (x0, x1)
-
-
-def spans_union(spans):
-    spans = sorted(spans)
-    merged = []
-    for a, b in spans:
-        if b <= a:
-            continue
-        if merged and a <= merged[-1][1]:
-            if b > merged[-1][1]:
-                merged[-1] = (merged[-1][0], b)
-        else:
-            merged.append((a, b))
-    return merged
-
-
-def spans_subtract(spans, holes):
-    result = []
-    for a, b in spans:
-        pieces = [(a, b)]
-        for ha, hb in holes:
-            nxt = []
-            for pa, pb in pieces:
-                if hb <= pa or ha >= pb:
-                    nxt.append((pa, pb))
-                    continue
-                if ha > pa:
-                    nxt.append((pa, ha))
-                if hb < pb:
-                    nxt.append((hb, pb))
-            pieces = nxt
-        result.extend(pieces)
-    return result
-
-
-# ---- primitives in pixel coordinates
+# ---- primitives in pixel coordinates; spans(y) gives the sorted, disjoint (x0, x1) runs of one
+# horizontal scanline
 
 
 class RoundRect:
@@ -201,8 +167,22 @@ def stroke_polygon(x1, y1, x2, y2, w):
 
 
 class Element:
-    def __init__(self, kind, colour, shape, width, inner):
-        self.kind, self.colour, self.shape, self.width, self.inner = kind, colour, shape, width, inner
+    """A source element placed on a pixel grid, with its coverage maps (computed once for all styles)."""
+
+    def __init__(self, kind, colour, shape, inner, width, height):
+        self.kind, self.colour = kind, colour
+        self.cover = coverage(width, height, shape.spans)
+        # A part's outline band: the inner shape lies inside the outer one, so coverages subtract exactly.
+        self.inner_cover = coverage(width, height, inner.spans) if inner else None
+        self.ring_cover = None
+        if inner:
+            self.ring_cover = [[a - b for a, b in zip(o, i)] for o, i in zip(self.cover, self.inner_cover)]
+
+
+class Source:
+    def __init__(self, grid, items):
+        self.grid, self.items = grid, items
+        self.placed = {}  # (width, height) -> elements
 
 
 def read_source(name):
@@ -214,18 +194,18 @@ def read_source(name):
         if tag in ("title", "desc"):
             continue
         kind, colour = (node.get("class").split() + ["white"])[:2]  # a gap has no colour
-        if colour not in COLOURS:
-            raise SystemExit(f"{name}.svg: unknown colour {colour}")
+        if kind not in ("part", "fill", "line", "gap") or colour not in COLOURS:
+            raise SystemExit(f"{name}.svg: unknown class {node.get('class')}")
         attrs = {k: float(v) for k, v in node.attrib.items() if k not in ("class",) and re.fullmatch(r"-?[\d.]+", v)}
         if tag == "polygon":
             attrs["points"] = [tuple(float(c) for c in p.split(",")) for p in node.get("points").split()]
         items.append((tag, kind, colour, attrs))
-    return (vw, vh), items
+    return Source((vw, vh), items)
 
 
 def build_elements(source, width, height):
     """Places a source on a width x height pixel grid, snapping edges and stroke widths."""
-    (vw, vh), items = source
+    (vw, vh), items = source.grid, source.items
     kx, ky = width / vw, height / vh
     k = min(kx, ky)
 
@@ -262,7 +242,7 @@ def build_elements(source, width, height):
         else:
             raise SystemExit(f"unsupported element {tag}")
         inner = shape.inset(w) if kind == "part" else None
-        elements.append(Element(kind, colour, shape, w, inner))
+        elements.append(Element(kind, colour, shape, inner, width, height))
     return elements
 
 
@@ -293,7 +273,8 @@ def coverage(width, height, region):
         run = 0.0
         for x in range(width):
             run += diff[x]
-            line[x] = min(1.0, line[x] + run)
+            c = line[x] + run
+            line[x] = c if c < 1.0 else 1.0
     return cov
 
 
@@ -304,9 +285,9 @@ class Canvas:
         self.width, self.height = width, height
         self.px = [[(0.0, 0.0, 0.0, 0.0)] * width for _ in range(height)]
 
-    def paint(self, region, rgb):
+    def paint(self, cover, rgb):
         r, g, b = ((rgb >> 16) & 255) / 255, ((rgb >> 8) & 255) / 255, (rgb & 255) / 255
-        for y, line in enumerate(coverage(self.width, self.height, region)):
+        for y, line in enumerate(cover):
             row = self.px[y]
             for x, c in enumerate(line):
                 if c <= 0:
@@ -315,8 +296,8 @@ class Canvas:
                 keep = 1 - c
                 row[x] = (r * c + pr * keep, g * c + pg * keep, b * c + pb * keep, c + pa * keep)
 
-    def clear(self, region):
-        for y, line in enumerate(coverage(self.width, self.height, region)):
+    def clear(self, cover):
+        for y, line in enumerate(cover):
             row = self.px[y]
             for x, c in enumerate(line):
                 if c > 0:
@@ -343,31 +324,27 @@ class Canvas:
         return out
 
 
-def region_of(shape, minus=None):
-    if minus is None:
-        return shape.spans
-    return lambda y: spans_subtract(shape.spans(y), minus.spans(y))
-
-
 def draw(source, width, height, style):
     """style 0: colour; 1..3: line drawing in LINE_COLOURS[style]."""
+    if (width, height) not in source.placed:
+        source.placed[width, height] = build_elements(source, width, height)
     canvas = Canvas(width, height)
-    for e in build_elements(source, width, height):
+    for e in source.placed[width, height]:
         fill, edge = COLOURS[e.colour]
         if style:
             edge = fill = LINE_RED[style] if e.colour == "red" else LINE_COLOURS[style]
         if e.kind == "gap":
-            canvas.clear(e.shape.spans)
+            canvas.clear(e.cover)
         elif e.kind == "part" and style == 0:
-            canvas.paint(e.shape.spans, edge)
-            canvas.paint(e.inner.spans, fill)
+            canvas.paint(e.cover, edge)
+            canvas.paint(e.inner_cover, fill)
         elif e.kind == "part":
-            canvas.clear(e.inner.spans)
-            canvas.paint(region_of(e.shape, e.inner), edge)
+            canvas.clear(e.inner_cover)
+            canvas.paint(e.ring_cover, edge)
         elif e.kind == "fill":
-            canvas.paint(e.shape.spans, fill)
+            canvas.paint(e.cover, fill)
         else:
-            canvas.paint(e.shape.spans, edge)
+            canvas.paint(e.cover, edge)
     return canvas
 
 

@@ -84,6 +84,21 @@ std::vector<KxtIconEntry> KxtIconGroupEntries(const KxtResource& group)
     return ::testing::AssertionFailure() << "image " << entry.id << " has no opaque pixel";
 }
 
+// The alpha channel of a group's 16 px image, one byte per pixel; empty when there is none.
+std::vector<BYTE> KxtIconAlphaAt16(HMODULE module, int groupId)
+{
+    KxtResource group = KxtFindResource(module, groupId, MAKEINTRESOURCEW(14) /* RT_GROUP_ICON */);
+    for (const KxtIconEntry& entry : KxtIconGroupEntries(group)) {
+        if (entry.width != 16 || entry.height != 16) continue;
+        KxtResource image = KxtFindResource(module, entry.id, MAKEINTRESOURCEW(3) /* RT_ICON */);
+        if (image.size < sizeof(BITMAPINFOHEADER) + 16 * 16 * 4) return {};
+        std::vector<BYTE> alpha;
+        for (int i = 0; i < 16 * 16; ++i) alpha.push_back(image.data[sizeof(BITMAPINFOHEADER) + 4 * i + 3]);
+        return alpha;
+    }
+    return {};
+}
+
 class PluginResources : public ::testing::TestWithParam<const wchar_t*> {
 protected:
     void SetUp() override
@@ -121,6 +136,25 @@ TEST_P(PluginResources, EveryDriveIconGroupHoldsTheTwentySizesAt32BitsAndTheLoad
                 int chosen = LookupIconIdFromDirectoryEx(const_cast<BYTE*>(group.data), TRUE, entry.width, entry.height,
                                                          LR_DEFAULTCOLOR);
                 EXPECT_EQ(chosen, entry.id) << "size " << entry.width;
+            }
+        }
+    }
+}
+
+// A group wired to the wrong drawing, or two indices sharing one, shows up as near-equal shapes.
+TEST_P(PluginResources, TheNineDriveIconsOfEachStyleDifferInShapeAt16Pixels)
+{
+    for (int style = 0; style < 4; ++style) {
+        std::vector<std::vector<BYTE>> shapes;
+        for (int index = 0; index < 9; ++index) {
+            shapes.push_back(KxtIconAlphaAt16(module_, 200 + 16 * style + index));
+            ASSERT_EQ(shapes.back().size(), 256u) << "group " << 200 + 16 * style + index;
+        }
+        for (int a = 0; a < 9; ++a) {
+            for (int b = a + 1; b < 9; ++b) {
+                int differing = 0;
+                for (int i = 0; i < 256; ++i) differing += (shapes[a][i] >= 128) != (shapes[b][i] >= 128);
+                EXPECT_GE(differing, 8) << "style " << style << ": indices " << a << " and " << b;
             }
         }
     }
