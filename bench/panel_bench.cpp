@@ -2,15 +2,15 @@
 // a root listing of 500 entries, and 500 content-value calls.
 #include <windows.h>
 
-#include "bench/bench_clock.h"
-
 #include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "bench/bench_clock.h"
 #include "panel/content_columns.h"
 #include "panel/host_plugin_api.h"
+#include "panel/published_index.h"
 #include "panel/published_names.h"
 #include "panel/published_set.h"
 #include "search/search_composition.h"
@@ -32,6 +32,7 @@ double KxMedianMs(int runs, Work work)
 }
 
 KxPublishedEntry g_benchSet[KX_PUBLISHED_CAPACITY];
+KxNameIndex g_benchIndex;
 
 // The plain rule's publish: the same steps, with each name found by trying counter after counter.
 void KxPublishStraightforwardly(const KxResult* results, int count)
@@ -56,7 +57,7 @@ int wmain()
 
     double fastMs = KxMedianMs(20, [] {
         int count = 0;
-        KxAddHitsToSet(g_benchSet, &count, g_results, KX_RESULT_CAPACITY, nullptr, 0, 0);
+        KxAddHitsToSet({g_benchSet, &count, &g_benchIndex, nullptr}, 0, g_results, KX_RESULT_CAPACITY, nullptr, 0, 0);
     });
     double plainMs = KxMedianMs(3, [] { KxPublishStraightforwardly(g_results, KX_RESULT_CAPACITY); });
     printf("Publishing 500 hits all named README.md (names README.md ... README (500).md):\n");
@@ -69,7 +70,8 @@ int wmain()
         g_resultCount = KX_RESULT_CAPACITY;  // closing the overlay empties it each time
         KxPublishResultsToWfx(host, nullptr, 0, 0);
     });
-    printf("  KxPublishResultsToWfx:     %9.2f ms  (lock, naming, log gate, overlay close, CD command)\n", publishMs);
+    printf("  KxPublishResultsToWfx:     %9.2f ms  (lock, naming, log gate, overlay close, CD command; goal <= 5 ms)\n",
+           publishMs);
 
     double listingMs = KxMedianMs(200, [] {
         WIN32_FIND_DATAA find;
@@ -92,8 +94,14 @@ int wmain()
         char value[2048];
         for (const std::string& name : names) FsContentGetValue((char*)name.c_str(), 0, 0, value, sizeof value, 0);
     });
-    printf("500 content values (FsContentGetValue \"Path\" of each root entry):\n");
-    printf("  %.3f ms, %.2f us per call\n", valuesMs, valuesMs * 1000.0 / (double)names.size());
+    double reverseMs = KxMedianMs(200, [&] {
+        char value[2048];
+        for (auto name = names.rbegin(); name != names.rend(); ++name)
+            FsContentGetValue((char*)name->c_str(), 0, 0, value, sizeof value, 0);
+    });
+    printf("500 content values (FsContentGetValue \"Path\" of each root entry), goal <= 2 ms each:\n");
+    printf("  listing order: %.3f ms, %.2f us per call\n", valuesMs, valuesMs * 1000.0 / (double)names.size());
+    printf("  reverse order: %.3f ms, %.2f us per call\n", reverseMs, reverseMs * 1000.0 / (double)names.size());
     fflush(stdout);
     return 0;
 }

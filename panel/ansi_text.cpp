@@ -1,47 +1,71 @@
 #include "panel/ansi_text.h"
 
 #include <string.h>
+#include <wchar.h>
 
 int KxAnsiToWide(const char* text, wchar_t* out, int capacity)
 {
-    if (capacity <= 0) return 0;
+    if (capacity <= 0) return -1;
     out[0] = L'\0';
     if (!text) return 0;
-    int bytes = (int)strnlen(text, KX_HOST_TEXT_BYTES_MAX);
+    int bytes = (int)strnlen(text, KX_HOST_TEXT_BYTES_MAX + 1);
+    if (bytes > KX_HOST_TEXT_BYTES_MAX) return -1;
     if (bytes == 0) return 0;
     int chars = MultiByteToWideChar(CP_ACP, 0, text, bytes, nullptr, 0);
-    if (chars <= 0) return 0;
-    if (chars < capacity) {
-        chars = MultiByteToWideChar(CP_ACP, 0, text, bytes, out, chars);
-        out[chars > 0 ? chars : 0] = L'\0';
-        return chars > 0 ? chars : 0;
+    if (chars <= 0 || chars >= capacity) return -1;
+    if (MultiByteToWideChar(CP_ACP, 0, text, bytes, out, chars) != chars) {
+        out[0] = L'\0';
+        return -1;
     }
-    // Too long for out: convert all of it, then cut.
-    wchar_t* whole = (wchar_t*)HeapAlloc(GetProcessHeap(), 0, (SIZE_T)chars * sizeof(wchar_t));
-    if (!whole) return 0;
-    int converted = MultiByteToWideChar(CP_ACP, 0, text, bytes, whole, chars);
-    int length = converted < capacity - 1 ? (converted > 0 ? converted : 0) : capacity - 1;
-    memcpy(out, whole, (size_t)length * sizeof(wchar_t));
-    out[length] = L'\0';
-    HeapFree(GetProcessHeap(), 0, whole);
-    return length;
+    out[chars] = L'\0';
+    return chars;
+}
+
+const wchar_t* KxHostTextToWide(const char* text, wchar_t* out)
+{
+    if (!text) return nullptr;
+    KxAnsiToWide(text, out, KX_HOST_TEXT_CHARS);
+    return out;
 }
 
 int KxWideToAnsi(const wchar_t* text, char* out, int capacity)
 {
-    if (capacity <= 0) return 0;
+    if (capacity <= 0) return -1;
     out[0] = '\0';
     if (!text || !text[0]) return 0;
-    int bytes = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 0) return 0;
-    if (bytes <= capacity) {
-        if (WideCharToMultiByte(CP_ACP, 0, text, -1, out, capacity, nullptr, nullptr) <= 0) out[0] = '\0';
-        return (int)strlen(out);
+    int chars = (int)wcslen(text);
+    int bytes = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, chars, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0 || bytes >= capacity) return -1;
+    if (WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, chars, out, bytes, nullptr, nullptr) != bytes) {
+        out[0] = '\0';
+        return -1;
     }
-    // Too long for out: convert all of it, then cut.
-    char* whole = (char*)HeapAlloc(GetProcessHeap(), 0, (SIZE_T)bytes);
-    if (!whole) return 0;
-    if (WideCharToMultiByte(CP_ACP, 0, text, -1, whole, bytes, nullptr, nullptr) > 0) lstrcpynA(out, whole, capacity);
-    HeapFree(GetProcessHeap(), 0, whole);
-    return (int)strlen(out);
+    out[bytes] = '\0';
+    return bytes;
+}
+
+void KxCopyAnsiCut(const char* text, char* out, int capacity)
+{
+    if (capacity <= 0) return;
+    int length = 0;
+    while (text[length]) {
+        int width = IsDBCSLeadByte((BYTE)text[length]) && text[length + 1] ? 2 : 1;
+        if (length + width > capacity - 1) break;
+        length += width;
+    }
+    memcpy(out, text, (size_t)length);
+    out[length] = '\0';
+}
+
+void KxCopyWideCut(const wchar_t* text, wchar_t* out, int capacity)
+{
+    if (capacity <= 0) return;
+    int length = 0;
+    while (text[length]) {
+        int width = IS_HIGH_SURROGATE(text[length]) && IS_LOW_SURROGATE(text[length + 1]) ? 2 : 1;
+        if (length + width > capacity - 1) break;
+        length += width;
+    }
+    wmemcpy(out, text, (size_t)length);
+    out[length] = L'\0';
 }

@@ -1,6 +1,7 @@
 #include "panel/content_columns.h"
 
 #include <string.h>
+#include <wchar.h>
 
 #include "core/log.h"
 #include "panel/ansi_text.h"
@@ -10,7 +11,8 @@ volatile LONG g_contentLogQuiet;
 
 namespace {
 
-constexpr int KX_VALUE_BYTES = 2048;
+// Any real path in the code page: up to two bytes a character.
+constexpr int KX_VALUE_BYTES = 2 * KX_PATH_CHARS;
 
 enum KxContentField { KX_FIELD_STATUS = 0, KX_FIELD_PATH = 1 };
 
@@ -28,44 +30,58 @@ int KxDescribeField(int index, const char* const* names, int count, char* fieldN
     return ft_string;
 }
 
-void KxComposeFieldValue(KxContentField field, const char* fileName, char* value)
+// The value in UTF-16; out holds KX_PATH_CHARS.
+void KxComposeFieldValue(KxContentField field, const wchar_t* fileName, wchar_t* value)
 {
-    value[0] = '\0';
+    value[0] = L'\0';
     if (field == KX_FIELD_STATUS) {
-        lstrcpynA(value, "Active", KX_VALUE_BYTES);
+        lstrcpynW(value, L"Active", KX_PATH_CHARS);
         return;
     }
     KxPublishedEntry entry;
-    if (KxFindPublishedEntryByName(fileName, &entry)) KxWideToAnsi(entry.path, value, KX_VALUE_BYTES);
+    if (KxFindPublishedEntryByName(fileName, &entry)) lstrcpynW(value, entry.path, KX_PATH_CHARS);
 }
 
-int KxAnswerValue(const KxContentField* fields, int count, const char* fileName, int index, void* fieldValue,
+int KxAnswerValue(const KxContentField* fields, int count, const wchar_t* fileName, int index, void* fieldValue,
                   int maxlen)
 {
     if (index < 0 || index >= count) return ft_nosuchfield;
-    char value[KX_VALUE_BYTES];
+    wchar_t value[KX_PATH_CHARS];
     KxComposeFieldValue(fields[index], fileName, value);
-    if (fieldValue && maxlen > 0) lstrcpynA((char*)fieldValue, value, maxlen);
+    char ansi[KX_VALUE_BYTES];
+    // Missing characters show as '?', never as another path's letters; the host's buffer may cut the text.
+    if (KxWideToAnsi(value, ansi, KX_VALUE_BYTES) < 0) ansi[0] = '\0';
+    if (fieldValue && maxlen > 0) KxCopyAnsiCut(ansi, (char*)fieldValue, maxlen);
     return ft_string;
+}
+
+int KxAnswerValueW(const KxContentField* fields, int count, const wchar_t* fileName, int index, void* fieldValue,
+                   int maxlen)
+{
+    if (index < 0 || index >= count) return ft_nosuchfield;
+    wchar_t value[KX_PATH_CHARS];
+    KxComposeFieldValue(fields[index], fileName, value);
+    int capacity = maxlen / (int)sizeof(wchar_t);
+    if (fieldValue && capacity > 0) KxCopyWideCut(value, (wchar_t*)fieldValue, capacity);
+    return ft_stringw;
+}
+
+void KxNoteFirstValueCall(const wchar_t* exportName, int fieldIndex)
+{
+    if (InterlockedExchange(&g_contentLogQuiet, 1) == 0)
+        KxLog(L"%ls(FieldIndex=%d) - first call, further calls not logged", exportName, fieldIndex);
 }
 
 }  // namespace
 
-int KxFindPublishedEntryByName(const char* fileName, KxPublishedEntry* entry)
+int KxFindPublishedEntryByName(const wchar_t* fileName, KxPublishedEntry* entry)
 {
     if (!fileName) return 0;
-    // A trail byte of a double-byte character that looks like a backslash is no separator.
-    const char* lastComponent = fileName;
-    for (int i = 0; fileName[i] && i < KX_HOST_TEXT_BYTES_MAX; ++i) {
-        if (IsDBCSLeadByte((BYTE)fileName[i]) && fileName[i + 1]) {
-            ++i;
-        } else if (fileName[i] == '\\') {
-            lastComponent = fileName + i + 1;
-        }
-    }
-    wchar_t name[KX_PUBLISHED_NAME_CHARS];
-    KxAnsiToWide(lastComponent, name, KX_PUBLISHED_NAME_CHARS);
-    return KxFindPublishedEntryNamed(name, 0, entry);
+    const wchar_t* separator = wcsrchr(fileName, L'\\');
+    const wchar_t* lastComponent = separator ? separator + 1 : fileName;
+    // A longer name is no entry's: names are never cut to match.
+    if (wcsnlen(lastComponent, KX_PUBLISHED_NAME_CHARS) > KX_NAME_MAX_CHARS) return 0;
+    return KxFindPublishedEntryNamed(lastComponent, 0, entry);
 }
 
 int __stdcall ContentGetSupportedField(int FieldIndex, char* FieldName, char* Units, int maxlen)
@@ -82,16 +98,28 @@ int __stdcall FsContentGetSupportedField(int FieldIndex, char* FieldName, char* 
 
 int __stdcall ContentGetValue(char* FileName, int FieldIndex, int, void* FieldValue, int maxlen, int)
 {
-    if (InterlockedExchange(&g_contentLogQuiet, 1) == 0)
-        KxLog(L"ContentGetValue(FieldIndex=%d) - first call, further calls not logged", FieldIndex);
-    return KxAnswerValue(kContentFields, 2, FileName, FieldIndex, FieldValue, maxlen);
+    KxNoteFirstValueCall(L"ContentGetValue", FieldIndex);
+    wchar_t fileName[KX_HOST_TEXT_CHARS];
+    return KxAnswerValue(kContentFields, 2, KxHostTextToWide(FileName, fileName), FieldIndex, FieldValue, maxlen);
+}
+
+int __stdcall ContentGetValueW(WCHAR* FileName, int FieldIndex, int, void* FieldValue, int maxlen, int)
+{
+    KxNoteFirstValueCall(L"ContentGetValue", FieldIndex);
+    return KxAnswerValueW(kContentFields, 2, FileName, FieldIndex, FieldValue, maxlen);
 }
 
 int __stdcall FsContentGetValue(char* FileName, int FieldIndex, int, void* FieldValue, int maxlen, int)
 {
-    if (InterlockedExchange(&g_contentLogQuiet, 1) == 0)
-        KxLog(L"FsContentGetValue(FieldIndex=%d) - first call, further calls not logged", FieldIndex);
-    return KxAnswerValue(kFsFields, 1, FileName, FieldIndex, FieldValue, maxlen);
+    KxNoteFirstValueCall(L"FsContentGetValue", FieldIndex);
+    wchar_t fileName[KX_HOST_TEXT_CHARS];
+    return KxAnswerValue(kFsFields, 1, KxHostTextToWide(FileName, fileName), FieldIndex, FieldValue, maxlen);
+}
+
+int __stdcall FsContentGetValueW(WCHAR* FileName, int FieldIndex, int, void* FieldValue, int maxlen, int)
+{
+    KxNoteFirstValueCall(L"FsContentGetValue", FieldIndex);
+    return KxAnswerValueW(kFsFields, 1, FileName, FieldIndex, FieldValue, maxlen);
 }
 
 void __stdcall ContentGetDetectString(char* DetectString, int maxlen)

@@ -7,5 +7,5 @@
 // calls logs (the host calls them for every file it shows).
 extern volatile LONG g_contentLogQuiet;
 
-// 1 and a copy of the entry when the last component of fileName (ANSI) names a published entry.
-int KxFindPublishedEntryByName(const char* fileName, KxPublishedEntry* entry);
+// 1 and a copy of the entry when the last component of fileName names a published entry.
+int KxFindPublishedEntryByName(const wchar_t* fileName, KxPublishedEntry* entry);

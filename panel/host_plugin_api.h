@@ -7,6 +7,10 @@ typedef int(__stdcall* KxProgressProc)(int pluginNr, char* sourceName, char* tar
 typedef void(__stdcall* KxLogProc)(int pluginNr, int messageType, char* logString);
 typedef BOOL(__stdcall* KxRequestProc)(int pluginNr, int requestType, char* customTitle, char* customText,
                                        char* returnedText, int maxlen);
+typedef int(__stdcall* KxProgressProcW)(int pluginNr, WCHAR* sourceName, WCHAR* targetName, int percentDone);
+typedef void(__stdcall* KxLogProcW)(int pluginNr, int messageType, WCHAR* logString);
+typedef BOOL(__stdcall* KxRequestProcW)(int pluginNr, int requestType, WCHAR* customTitle, WCHAR* customText,
+                                        WCHAR* returnedText, int maxlen);
 
 struct KxRemoteInfo {
     DWORD sizeLow;
@@ -19,6 +23,7 @@ constexpr int FS_FILE_OK = 0;
 constexpr int FS_FILE_EXISTS = 1;
 constexpr int FS_FILE_NOTFOUND = 2;
 constexpr int FS_FILE_READERROR = 3;
+constexpr int FS_FILE_WRITEERROR = 4;
 constexpr int FS_FILE_NOTSUPPORTED = 6;
 constexpr int FS_EXEC_OK = 0;
 constexpr int FS_EXEC_ERROR = 1;
@@ -28,6 +33,8 @@ constexpr int FS_COPYFLAGS_MOVE = 4;
 
 constexpr int ft_nomorefields = 0;
 constexpr int ft_string = 8;
+// A UTF-16 value, which the Unicode value calls give for fields listed as ft_string.
+constexpr int ft_stringw = 11;
 constexpr int ft_nosuchfield = -1;
 
 extern "C" {
@@ -44,4 +51,16 @@ int __stdcall FsContentGetValue(char* FileName, int FieldIndex, int UnitIndex, v
 int __stdcall ContentGetSupportedField(int FieldIndex, char* FieldName, char* Units, int maxlen);
 int __stdcall ContentGetValue(char* FileName, int FieldIndex, int UnitIndex, void* FieldValue, int maxlen, int flags);
 void __stdcall ContentGetDetectString(char* DetectString, int maxlen);
+
+// The Unicode forms, which the host calls instead of the 8-bit ones whenever a plug-in has them; maxlen of
+// the value calls counts bytes.
+int __stdcall FsInitW(int PluginNr, KxProgressProcW progress, KxLogProcW log, KxRequestProcW request);
+HANDLE __stdcall FsFindFirstW(WCHAR* Path, WIN32_FIND_DATAW* FindData);
+BOOL __stdcall FsFindNextW(HANDLE Hdl, WIN32_FIND_DATAW* FindData);
+int __stdcall FsGetFileW(WCHAR* RemoteName, WCHAR* LocalName, int CopyFlags, KxRemoteInfo* ri);
+int __stdcall FsExecuteFileW(HWND MainWin, WCHAR* RemoteName, WCHAR* Verb);
+BOOL __stdcall FsDeleteFileW(WCHAR* RemoteName);
+int __stdcall FsContentGetValueW(WCHAR* FileName, int FieldIndex, int UnitIndex, void* FieldValue, int maxlen,
+                                 int flags);
+int __stdcall ContentGetValueW(WCHAR* FileName, int FieldIndex, int UnitIndex, void* FieldValue, int maxlen, int flags);
 }

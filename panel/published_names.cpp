@@ -5,13 +5,18 @@
 
 namespace {
 
-// With at most 500 entries, one of the counters 2 to 502 is always free when the counter stays whole;
-// when the cut eats into it, the counters up to 99 already give every name the rule can give.
+// With at most 500 entries, one of the counters 2 to 502 is always free when the counter stays whole and
+// only the set takes names; each name that history takes lets the search go one counter further.
 constexpr int KX_COUNTER_LIMIT = KX_PUBLISHED_CAPACITY + 2;
-constexpr int KX_COUNTER_DIGITS_MAX = 3;
+// Bounds the search when history takes every name a cut rule can give.
+constexpr int KX_COUNTER_HARD_LIMIT = 65535;
 
-// A base name as the counter's rule sees it: the stem before the last dot (cut to 280) and the
-// extension from that dot; without such a dot, the whole name and no extension.
+enum KxTaken { KX_FREE = 0, KX_TAKEN_BY_SET = 1, KX_TAKEN_BEFORE = 2 };
+
+typedef void (*KxCounterFormat)(const wchar_t* baseName, int counter, wchar_t* out);
+
+// A base name as the counter's rule sees it: the stem before the last dot (cut) and the extension from
+// that dot; without such a dot, the whole name and no extension.
 struct KxNameParts {
     int stemChars;
     const wchar_t* extension;
@@ -28,69 +33,6 @@ KxNameParts KxSplitBaseName(const wchar_t* baseName)
 void KxFinishName(wchar_t* out)
 {
     out[KX_NAME_MAX_CHARS] = L'\0';
-}
-
-// The rule's names are the text before the counter (stem and " ("), the counter, and the text after it
-// (")" and the extension), all cut to 299 characters.
-struct KxCounterFrame {
-    wchar_t prefix[KX_PUBLISHED_NAME_CHARS];
-    int prefixLength;  // cut to 299
-    wchar_t suffix[KX_PUBLISHED_NAME_CHARS];
-    int suffixLength;  // uncut, though only its first 299 characters are kept
-};
-
-void KxFormatCounterFrame(const wchar_t* baseName, KxCounterFrame* frame)
-{
-    KxNameParts parts = KxSplitBaseName(baseName);
-    _snwprintf(frame->prefix, KX_PUBLISHED_NAME_CHARS, L"%.*ls (", parts.stemChars, baseName);
-    KxFinishName(frame->prefix);
-    frame->prefixLength = (int)wcslen(frame->prefix);
-    _snwprintf(frame->suffix, KX_PUBLISHED_NAME_CHARS, L")%ls", parts.extension);
-    KxFinishName(frame->suffix);
-    frame->suffixLength = 1 + (int)wcslen(parts.extension);
-}
-
-int KxIsDigit(wchar_t c)
-{
-    return c >= L'0' && c <= L'9';
-}
-
-// Reads 1 to 3 digits without a leading zero; 0 when there are none, more, or a leading zero.
-int KxReadCounter(const wchar_t* digits, int* length)
-{
-    int n = 0;
-    int value = 0;
-    while (KxIsDigit(digits[n]) && n <= KX_COUNTER_DIGITS_MAX) value = value * 10 + (digits[n++] - L'0');
-    *length = n;
-    if (n == 0 || n > KX_COUNTER_DIGITS_MAX || digits[0] == L'0') return 0;
-    return value;
-}
-
-// Marks the counters whose rule name equals name: the frame's prefix, the counter's digits, then as much
-// of the frame's suffix as the cut left, all compared as the set compares names.
-void KxMarkNumberedName(const wchar_t* name, const KxCounterFrame& frame, bool* taken)
-{
-    if (_wcsnicmp(name, frame.prefix, frame.prefixLength) != 0) return;
-    const wchar_t* digits = name + frame.prefixLength;
-    int digitCount = 0;
-    int counter = KxReadCounter(digits, &digitCount);
-    int nameLength = (int)wcslen(name);
-    if (nameLength == KX_NAME_MAX_CHARS && digits[digitCount] == L'\0') {
-        // The cut kept only the counter's first digits (or none): every counter beginning with them
-        // gives this very name.
-        for (int c = 2; c <= KX_COUNTER_LIMIT; ++c) {
-            wchar_t text[8];
-            int length = _snwprintf(text, 8, L"%d", c);
-            if (length >= digitCount && wcsncmp(text, digits, digitCount) == 0) taken[c] = true;
-        }
-        return;
-    }
-    if (counter < 2 || counter > KX_COUNTER_LIMIT) return;
-    int room = KX_NAME_MAX_CHARS - frame.prefixLength - digitCount;
-    int suffixKept = frame.suffixLength < room ? frame.suffixLength : room;
-    const wchar_t* rest = digits + digitCount;
-    if (nameLength - frame.prefixLength - digitCount == suffixKept && _wcsnicmp(rest, frame.suffix, suffixKept) == 0)
-        taken[counter] = true;
 }
 
 // A numbered name that always keeps its whole counter: the stem (or, when the extension leaves no room,
@@ -112,23 +54,56 @@ void KxFormatShortenedName(const wchar_t* baseName, int counter, wchar_t* out)
     KxFinishName(out);
 }
 
-// Marks the counters whose shortened name equals name; every " (digits)" in it is a guess.
-void KxMarkShortenedName(const wchar_t* name, const wchar_t* baseName, bool* taken)
+KxTaken KxNameTaken(const wchar_t* name, const KxNameRules& rules)
 {
-    for (const wchar_t* open = wcsstr(name, L" ("); open; open = wcsstr(open + 1, L" (")) {
-        int digitCount = 0;
-        int counter = KxReadCounter(open + 2, &digitCount);
-        if (counter < 2 || counter > KX_COUNTER_LIMIT || open[2 + digitCount] != L')') continue;
-        wchar_t candidate[KX_PUBLISHED_NAME_CHARS];
-        KxFormatShortenedName(baseName, counter, candidate);
-        if (_wcsicmp(candidate, name) == 0) taken[counter] = true;
-    }
+    ULONGLONG hash = KxFoldedTextHash(name);
+    if (KxLookUpName(rules.index, rules.set, name, hash) >= 0) return KX_TAKEN_BY_SET;
+    if (rules.history && KxNameGivenToOtherPath(rules.history, hash, rules.pathHash)) return KX_TAKEN_BEFORE;
+    return KX_FREE;
 }
 
-int KxFirstFreeCounter(const bool* taken)
+ULONGLONG KxExactTextHash(const wchar_t* text)
 {
-    for (int c = 2; c <= KX_COUNTER_LIMIT; ++c)
-        if (!taken[c]) return c;
+    ULONGLONG hash = 14695981039346656037ull;
+    for (; *text; ++text) {
+        hash ^= (ULONGLONG)*text;
+        hash *= 1099511628211ull;
+    }
+    return hash ? hash : 1;
+}
+
+KxNameHint* KxFindNameHint(KxNameHints* hints, const wchar_t* baseName)
+{
+    if (!hints) return nullptr;
+    ULONGLONG key = KxExactTextHash(baseName);
+    int slot = (int)(key & (KX_NAME_HINT_SLOTS - 1));
+    while (hints->slots[slot].key && hints->slots[slot].key != key) slot = (slot + 1) & (KX_NAME_HINT_SLOTS - 1);
+    if (hints->slots[slot].key) return &hints->slots[slot];
+    // Half full at most, so lookups of absent names stay short; beyond that the search starts at 2.
+    if (hints->used * 2 >= KX_NAME_HINT_SLOTS) return nullptr;
+    hints->used++;
+    hints->slots[slot] = {key, 2, 2};
+    return &hints->slots[slot];
+}
+
+// The smallest counter from *start whose name is free; 0 when there is none within the limits. Moves
+// *start past the counters the set takes, one after another.
+int KxFindFreeCounter(const wchar_t* baseName, KxCounterFormat format, const KxNameRules& rules, int* start,
+                      wchar_t* out)
+{
+    int limit = KX_COUNTER_LIMIT;
+    int contiguous = 1;
+    for (int c = *start; c <= limit && c <= KX_COUNTER_HARD_LIMIT; ++c) {
+        format(baseName, c, out);
+        KxTaken taken = KxNameTaken(out, rules);
+        if (taken == KX_FREE) return c;
+        if (taken == KX_TAKEN_BY_SET && contiguous) {
+            *start = c + 1;
+        } else {
+            contiguous = 0;
+        }
+        if (taken == KX_TAKEN_BEFORE) limit++;
+    }
     return 0;
 }
 
@@ -157,40 +132,24 @@ void KxFormatNumberedName(const wchar_t* baseName, int counter, wchar_t* out)
     KxFinishName(out);
 }
 
-// One pass over the set marks which counters are taken, instead of one pass per counter tried.
-int KxMakeUniqueName(const wchar_t* baseName, const KxPublishedEntry* entries, int count, wchar_t* out)
+int KxMakeUniqueName(const wchar_t* baseName, const KxNameRules& rules, KxNameHints* hints, wchar_t* out)
 {
     out[0] = L'\0';
     if (!baseName || !baseName[0]) return KX_NAME_NONE;
-    if (count < 0) count = 0;
-    if (count > KX_PUBLISHED_CAPACITY) count = KX_PUBLISHED_CAPACITY;
+    lstrcpynW(out, baseName, KX_NAME_MAX_CHARS + 1);
+    if (KxNameTaken(out, rules) == KX_FREE) return KX_NAME_AS_IS;
 
-    wchar_t asIs[KX_PUBLISHED_NAME_CHARS];
-    lstrcpynW(asIs, baseName, KX_PUBLISHED_NAME_CHARS);
-    KxCounterFrame frame;
-    KxFormatCounterFrame(baseName, &frame);
-    bool asIsTaken = false;
-    size_t asIsLength = wcslen(asIs);
-    bool taken[KX_COUNTER_LIMIT + 1] = {};
-    for (int i = 0; i < count; ++i) {
-        if (KxTextsEqualIgnoringCase(entries[i].name, asIs, asIsLength)) asIsTaken = true;
-        KxMarkNumberedName(entries[i].name, frame, taken);
-    }
-    if (!asIsTaken) {
-        lstrcpynW(out, asIs, KX_PUBLISHED_NAME_CHARS);
-        return KX_NAME_AS_IS;
-    }
-    int counter = KxFirstFreeCounter(taken);
-    if (counter) {
-        KxFormatNumberedName(baseName, counter, out);
-        return KX_NAME_NUMBERED;
-    }
+    KxNameHint* hint = KxFindNameHint(hints, baseName);
+    int numberedStart = hint ? hint->numbered : 2;
+    int found = KxFindFreeCounter(baseName, KxFormatNumberedName, rules, &numberedStart, out);
+    if (hint) hint->numbered = numberedStart;
+    if (found) return KX_NAME_NUMBERED;
 
     // The cut leaves the counter no room, so the rule would count for ever.
-    memset(taken, 0, sizeof taken);
-    for (int i = 0; i < count; ++i) KxMarkShortenedName(entries[i].name, baseName, taken);
-    counter = KxFirstFreeCounter(taken);
-    if (!counter) return KX_NAME_NONE;
-    KxFormatShortenedName(baseName, counter, out);
-    return KX_NAME_SHORTENED;
+    int shortenedStart = hint ? hint->shortened : 2;
+    found = KxFindFreeCounter(baseName, KxFormatShortenedName, rules, &shortenedStart, out);
+    if (hint) hint->shortened = shortenedStart;
+    if (found) return KX_NAME_SHORTENED;
+    out[0] = L'\0';
+    return KX_NAME_NONE;
 }

@@ -2,8 +2,10 @@
 
 #include <wchar.h>
 
+#include "config/settings.h"
 #include "core/log.h"
 #include "overlay/overlay_placement.h"
+#include "panel/published_index.h"
 #include "panel/published_names.h"
 #include "panel/virtual_path.h"
 #include "search/search_composition.h"
@@ -12,24 +14,25 @@ KxPublishedEntry g_published[KX_PUBLISHED_CAPACITY];
 int g_publishedCount;
 CRITICAL_SECTION g_publishedLock;
 
+KxNameIndex g_publishedIndex;
+KxNameHistory g_nameHistory;
+
 namespace {
 
-int KxSetHoldsPath(const KxPublishedEntry* set, int count, const wchar_t* path)
+// Brings the index in step with the set when the set was emptied or shrunk behind its back.
+void KxSyncPublishedIndex()
 {
-    size_t length = wcslen(path);
-    for (int i = 0; i < count; ++i)
-        if (KxTextsEqualIgnoringCase(set[i].path, path, length)) return 1;
-    return 0;
+    if (g_publishedIndex.count != g_publishedCount)
+        KxRebuildNameIndex(&g_publishedIndex, g_published, g_publishedCount);
 }
 
 int KxFindEntryByName(const wchar_t* name, int foldersOnly)
 {
-    size_t length = wcslen(name);
-    for (int i = 0; i < g_publishedCount; ++i) {
-        if (foldersOnly && !g_published[i].isFolder) continue;
-        if (KxTextsEqualIgnoringCase(g_published[i].name, name, length)) return i;
-    }
-    return -1;
+    KxSyncPublishedIndex();
+    int entry = KxLookUpName(&g_publishedIndex, g_published, name, KxFoldedTextHash(name));
+    // Names are unique in the set, so a file entry of that name means there is no such folder.
+    if (entry >= 0 && foldersOnly && !g_published[entry].isFolder) return -1;
+    return entry;
 }
 
 // The host's path of the entry to show after a publish: the first new one when appending, else the first.
@@ -45,23 +48,30 @@ int KxComposeShownEntryPath(int append, int start, wchar_t* virtualPath, int cap
 
 }  // namespace
 
-KxPublishOutcome KxAddHitsToSet(KxPublishedEntry* set, int* count, const KxResult* results, int resultCount,
-                                const int* indices, int indexCount, int append)
+KxPublishOutcome KxAddHitsToSet(const KxPublishedStore& store, int keepNamesToPaths, const KxResult* results,
+                                int resultCount, const int* indices, int indexCount, int append)
 {
+    KxPublishedEntry* set = store.entries;
+    int* count = store.count;
     if (!append || *count < 0) *count = 0;
     if (*count > KX_PUBLISHED_CAPACITY) *count = KX_PUBLISHED_CAPACITY;
-    KxPublishOutcome outcome{*count, 0, 0, 0};
+    if (store.index->count != *count) KxRebuildNameIndex(store.index, set, *count);
+    KxPublishOutcome outcome{*count, 0, 0, 0, 0};
+    KxNameHints hints;
+    memset(&hints, 0, sizeof hints);
     int positions = indices ? indexCount : resultCount;
     for (int i = 0; i < positions && *count < KX_PUBLISHED_CAPACITY; ++i) {
         int position = indices ? indices[i] : i;
         if (position < 0 || position >= resultCount) continue;
         const KxResult& hit = results[position];
-        if (append && KxSetHoldsPath(set, *count, hit.path)) continue;
+        ULONGLONG pathHash = KxFoldedTextHash(hit.path);
+        if (append && KxLookUpPath(store.index, set, hit.path, pathHash) >= 0) continue;
 
         wchar_t baseName[KX_PATH_CHARS];
         KxBaseNameOfPath(hit.path, baseName, KX_PATH_CHARS);
         KxPublishedEntry& entry = set[*count];
-        int kind = KxMakeUniqueName(baseName, set, *count, entry.name);
+        KxNameRules rules{set, store.index, keepNamesToPaths ? store.history : nullptr, pathHash};
+        int kind = KxMakeUniqueName(baseName, rules, &hints, entry.name);
         if (kind == KX_NAME_NONE) {
             // No name could be listed, entered or resolved.
             outcome.nameless++;
@@ -72,8 +82,10 @@ KxPublishOutcome KxAddHitsToSet(KxPublishedEntry* set, int* count, const KxResul
         entry.size = hit.size;
         entry.dateModified = hit.dateModified;
         entry.isFolder = hit.isFolder;
+        KxAddToNameIndex(store.index, set);
         ++*count;
         outcome.added++;
+        if (store.history && !KxRecordGivenName(store.history, entry.name, entry.path)) outcome.unrecorded++;
     }
     return outcome;
 }
@@ -85,8 +97,10 @@ void KxPublishResultsToWfx(HWND tcWindow, const int* indices, int indexCount, in
     if (resultCount > KX_RESULT_CAPACITY) resultCount = KX_RESULT_CAPACITY;
 
     EnterCriticalSection(&g_publishedLock);
+    // Names are remembered always, so that turning deletion on later still finds every name once given.
+    KxPublishedStore store{g_published, &g_publishedCount, &g_publishedIndex, &g_nameHistory};
     KxPublishOutcome outcome =
-        KxAddHitsToSet(g_published, &g_publishedCount, g_results, resultCount, indices, indexCount, append);
+        KxAddHitsToSet(store, g_settings.allowDelete, g_results, resultCount, indices, indexCount, append);
     int total = g_publishedCount;
     LeaveCriticalSection(&g_publishedLock);
 
@@ -97,6 +111,8 @@ void KxPublishResultsToWfx(HWND tcWindow, const int* indices, int indexCount, in
         KxLog(L"KxPublishResultsToWfx: %d name(s) shortened to stay unique, %d hit(s) without a name skipped.",
               outcome.shortened, outcome.nameless);
     }
+    if (outcome.unrecorded > 0)
+        KxLog(L"KxPublishResultsToWfx: FAILED to remember %d given name(s) (out of memory).", outcome.unrecorded);
 
     wchar_t virtualPath[KX_ENTRY_PATH_CHARS];
     int navigate = KxComposeShownEntryPath(append, outcome.start, virtualPath, KX_ENTRY_PATH_CHARS);
@@ -134,15 +150,14 @@ int KxFindPublishedEntryNamed(const wchar_t* name, int foldersOnly, KxPublishedE
 int KxRemovePublishedEntryByPath(const wchar_t* path)
 {
     EnterCriticalSection(&g_publishedLock);
-    int index = -1;
-    size_t length = wcslen(path);
-    for (int i = 0; i < g_publishedCount && index < 0; ++i)
-        if (KxTextsEqualIgnoringCase(g_published[i].path, path, length)) index = i;
+    KxSyncPublishedIndex();
+    int index = KxLookUpPath(&g_publishedIndex, g_published, path, KxFoldedTextHash(path));
     if (index >= 0) {
         // Later entries move up one place, keeping the set's order.
         memmove(&g_published[index], &g_published[index + 1],
                 (size_t)(g_publishedCount - index - 1) * sizeof(KxPublishedEntry));
         g_publishedCount--;
+        KxRebuildNameIndex(&g_publishedIndex, g_published, g_publishedCount);
     }
     LeaveCriticalSection(&g_publishedLock);
     return index >= 0;

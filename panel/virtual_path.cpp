@@ -41,7 +41,7 @@ int KxSplitVirtualPath(const wchar_t* path, KxVirtualPathParts* parts)
     const wchar_t* end = wcschr(name, L'\\');
     int length = end ? (int)(end - name) : (int)wcslen(name);
     if (length == 0) return 0;
-    if (length > KX_PUBLISHED_NAME_CHARS - 1) length = KX_PUBLISHED_NAME_CHARS - 1;
+    if (length > KX_NAME_MAX_CHARS) return 0;
     wmemcpy(parts->name, name, length);
     parts->name[length] = L'\0';
     parts->rest = end ? end + 1 : nullptr;
@@ -67,11 +67,41 @@ int KxIsContainedSubPath(const wchar_t* subPath)
     }
 }
 
-void KxJoinRealPath(const wchar_t* folder, const wchar_t* rest, wchar_t* out, int capacity)
+int KxJoinRealPath(const wchar_t* folder, const wchar_t* rest, wchar_t* out, int capacity)
 {
-    if (capacity <= 0) return;
+    if (capacity <= 0) return 0;
     int length = (int)wcslen(folder);
     const wchar_t* separator = length > 0 && folder[length - 1] == L'\\' ? L"" : L"\\";
-    _snwprintf(out, capacity, L"%ls%ls%ls", folder, separator, rest ? rest : L"");
-    out[capacity - 1] = L'\0';
+    int written = _snwprintf(out, capacity, L"%ls%ls%ls", folder, separator, rest ? rest : L"");
+    if (written < 0 || written >= capacity) {
+        out[0] = L'\0';
+        return 0;
+    }
+    return 1;
+}
+
+int KxLongPathForm(const wchar_t* path, wchar_t* out, int capacity)
+{
+    if (capacity <= 0) return 0;
+    out[0] = L'\0';
+    int length = (int)wcslen(path);
+    const wchar_t* prefix = L"";
+    const wchar_t* rest = path;
+    if (length >= MAX_PATH && wcsncmp(path, L"\\\\?\\", 4) != 0) {
+        if (path[0] && path[1] == L':' && KxIsSeparator(path[2])) {
+            prefix = L"\\\\?\\";
+        } else if (KxIsSeparator(path[0]) && KxIsSeparator(path[1])) {
+            prefix = L"\\\\?\\UNC\\";
+            rest = path + 2;
+        }
+    }
+    int written = _snwprintf(out, capacity, L"%ls%ls", prefix, rest);
+    if (written < 0 || written >= capacity) {
+        out[0] = L'\0';
+        return 0;
+    }
+    if (prefix[0])
+        for (wchar_t* c = out; *c; ++c)
+            if (*c == L'/') *c = L'\\';
+    return 1;
 }

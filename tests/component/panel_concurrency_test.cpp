@@ -1,23 +1,27 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <map>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "component/panel_fixture.h"
+#include "config/settings.h"
 #include "core/log.h"
 #include "panel/host_plugin_api.h"
 #include "panel/virtual_folder.h"
+#include "support/test_support.h"
 
 namespace {
 
-// Every hit carries its generation and index in its name, path, size and date, so a reader can tell
-// an entry put together from two different publishes.
-std::wstring KxtGenerationPath(int generation, int index)
+// Hits come from four folders that all hold item0.dat, item1.dat, ...: publishes keep giving the same base
+// names to different real paths. Size and date encode folder and index, so a reader can tell a torn entry.
+constexpr int KXT_FOLDERS = 4;
+
+std::wstring KxtItemPath(int folder, int index)
 {
-    return L"C:\\gen" + std::to_wstring(generation) + L"\\item" + std::to_wstring(index) + L"-" +
-           std::to_wstring(generation) + L".dat";
+    return L"C:\\f" + std::to_wstring(folder) + L"\\item" + std::to_wstring(index) + L".dat";
 }
 
 struct KxtReaderState {
@@ -34,14 +38,22 @@ struct KxtReaderState {
     }
 };
 
-void KxtCheckName(KxtReaderState& state, const char* name, int* generation, int* index)
+// With deletion allowed, a name stands for one real path for the life of the process: what a reader once
+// resolved a name to, it must always resolve it to.
+void KxtCheckSameRealPath(KxtReaderState& state, std::map<std::string, std::wstring>& seen, const std::string& name,
+                          const std::wstring& real)
 {
-    *generation = *index = -1;
-    if (sscanf(name, "item%d-%d.dat", index, generation) != 2) state.Fault(std::string("odd name ") + name);
+    auto known = seen.find(name);
+    if (known == seen.end()) {
+        seen[name] = real;
+    } else if (known->second != real) {
+        state.Fault(name + " passed to another real path");
+    }
 }
 
 void KxtReadWhilePublishing(KxtReaderState& state)
 {
+    std::map<std::string, std::wstring> seen;
     while (!state.stop) {
         WIN32_FIND_DATAA find;
         HANDLE handle = FsFindFirst((char*)"\\", &find);
@@ -49,10 +61,10 @@ void KxtReadWhilePublishing(KxtReaderState& state)
         std::vector<std::string> names;
         do {
             if (strcmp(find.cFileName, "Korvex is active.txt") == 0) continue;
-            int generation, index;
-            KxtCheckName(state, find.cFileName, &generation, &index);
+            int index = -1;
+            if (sscanf(find.cFileName, "item%d", &index) != 1) state.Fault(std::string("odd name ") + find.cFileName);
             ULONGLONG size = ((ULONGLONG)find.nFileSizeHigh << 32) | find.nFileSizeLow;
-            if (size != (ULONGLONG)generation * 1000 + index || KxtTimeOf(find.ftLastWriteTime) != size + 7)
+            if ((int)(size % 1000) != index || KxtTimeOf(find.ftLastWriteTime) != size + 7)
                 state.Fault(std::string("torn entry ") + find.cFileName);
             names.push_back(std::string("\\") + find.cFileName);
             state.entriesSeen++;
@@ -60,25 +72,23 @@ void KxtReadWhilePublishing(KxtReaderState& state)
         FsFindClose(handle);
 
         for (const std::string& name : names) {
-            int generation, index;
-            KxtCheckName(state, name.c_str() + 1, &generation, &index);
-            std::wstring expected = KxtGenerationPath(generation, index);
             char value[2048] = "";
             FsContentGetValue((char*)name.c_str(), 0, 0, value, sizeof value, 0);
-            if (value[0] && std::wstring(value, value + strlen(value)) != expected) state.Fault("path of " + name);
+            if (value[0]) KxtCheckSameRealPath(state, seen, name, KxtWide(value));
             wchar_t real[KX_PATH_CHARS];
             int isFolder = 0;
-            if (KxResolveVirtualPath(name.c_str(), real, &isFolder) && expected != real)
-                state.Fault("resolved " + name);
+            if (KxResolveVirtualPath(KxtWide(name).c_str(), real, &isFolder))
+                KxtCheckSameRealPath(state, seen, name, real);
         }
     }
 }
 
 }  // namespace
 
-TEST_F(PanelFixture, ConcurrentReadersSeeWholeEntriesWhilePublishing)
+TEST_F(PanelFixture, ConcurrentReadersSeeWholeEntriesAndNamesKeepTheirPaths)
 {
     g_logPath[0] = L'\0';
+    g_settings.allowDelete = 1;
     KxtReaderState state;
     std::vector<std::thread> readers;
     for (int i = 0; i < 3; ++i) readers.emplace_back(KxtReadWhilePublishing, std::ref(state));
@@ -88,8 +98,9 @@ TEST_F(PanelFixture, ConcurrentReadersSeeWholeEntriesWhilePublishing)
     for (int generation = 1; generation <= 3000 && GetTickCount() - start < 20000; ++generation) {
         std::vector<KxtHit> hits;
         for (int index = 0; index < 1 + generation % 60; ++index) {
-            ULONGLONG size = (ULONGLONG)generation * 1000 + index;
-            hits.push_back({KxtGenerationPath(generation, index), size, size + 7, 0});
+            int folder = (generation + index) % KXT_FOLDERS;
+            ULONGLONG size = (ULONGLONG)folder * 1000 + index;
+            hits.push_back({KxtItemPath(folder, index), size, size + 7, 0});
         }
         Publish(hits, nullptr, generation % 3 == 0);
         publishes++;

@@ -6,6 +6,7 @@
 #include "core/log.h"
 #include "panel/content_columns.h"
 #include "panel/host_plugin_api.h"
+#include "panel/published_index.h"
 #include "peers/everything_peer_launcher.h"
 #include "search/search_composition.h"
 #include "support/test_support.h"
@@ -19,10 +20,17 @@ void PanelFixture::SetUp()
     lstrcpynW(g_logPath, LogPath().c_str(), 2048);
     g_loggingEnabled = 1;
     g_publishedCount = 0;
+    ForgetGivenNames();
     g_settings.allowDelete = 0;
     g_contentLogQuiet = 0;
     host = &KxtCreateHost();
     host->changeDirs.clear();
+}
+
+void PanelFixture::ForgetGivenNames()
+{
+    if (g_nameHistory.pairs) memset(g_nameHistory.pairs, 0, (size_t)g_nameHistory.capacity * sizeof(KxNamePair));
+    g_nameHistory.count = 0;
 }
 
 int PanelFixture::LogCount(const std::string& text) const

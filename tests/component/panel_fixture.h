@@ -27,6 +27,8 @@ struct PanelFixture : ::testing::Test {
     // Installs the hits as g_results.
     void SetResults(const std::vector<KxtHit>& hits);
     void Publish(const std::vector<KxtHit>& hits, const std::vector<int>* indices = nullptr, int append = 0);
+    // Empties the record of names given, which the process keeps for its whole life.
+    static void ForgetGivenNames();
 };
 
 // A real tree and three published hits: report.pdf and report (2).pdf (files), Photos (a folder holding

@@ -1,8 +1,9 @@
+#include "panel/virtual_folder.h"
+
 #include <gtest/gtest.h>
 
 #include "component/panel_fixture.h"
 #include "panel/host_plugin_api.h"
-#include "panel/virtual_folder.h"
 #include "peers/everything_peer_launcher.h"
 #include "support/test_support.h"
 
@@ -79,14 +80,14 @@ TEST_F(PublishedTreeFixture, UnlistablePathsShowTheFolderPlaceholder)
 TEST_F(PublishedTreeFixture, ResolutionMapsVirtualNamesBackToRealPaths)
 {
     struct Case {
-        const char* remote;
+        const wchar_t* remote;
         std::wstring real;
         int isFolder;
-    } cases[] = {{"\\REPORT (2).PDF", tree + L"other\\report.pdf", 0},
-                 {"\\photos", tree + L"Photos", 1},
-                 {"\\Photos\\2024\\b.jpg", tree + L"Photos\\2024\\b.jpg", 0},
-                 {"\\Photos\\2024", tree + L"Photos\\2024", 1},
-                 {"\\Photos\\notyet.txt", tree + L"Photos\\notyet.txt", 0}};
+    } cases[] = {{L"\\REPORT (2).PDF", tree + L"other\\report.pdf", 0},
+                 {L"\\photos", tree + L"Photos", 1},
+                 {L"\\Photos\\2024\\b.jpg", tree + L"Photos\\2024\\b.jpg", 0},
+                 {L"\\Photos\\2024", tree + L"Photos\\2024", 1},
+                 {L"\\Photos\\notyet.txt", tree + L"Photos\\notyet.txt", 0}};
     for (const Case& c : cases) {
         wchar_t real[KX_PATH_CHARS] = L"";
         int isFolder = -1;
@@ -94,27 +95,13 @@ TEST_F(PublishedTreeFixture, ResolutionMapsVirtualNamesBackToRealPaths)
         EXPECT_EQ(real, c.real);
         EXPECT_EQ(isFolder, c.isFolder) << c.remote;
     }
-    for (const char* remote : {"\\report.pdf\\x", "\\nosuch", "\\", "\\\\Photos", "Photos", "",
-                               "\\Photos\\..\\docs\\report.pdf", "\\Photos\\2024/../../docs", (const char*)nullptr}) {
+    for (const wchar_t* remote :
+         {L"\\report.pdf\\x", L"\\nosuch", L"\\", L"\\\\Photos", L"Photos", L"", L"\\Photos\\..\\docs\\report.pdf",
+          L"\\Photos\\2024/../../docs", (const wchar_t*)nullptr}) {
         wchar_t real[4] = L"old";
         int isFolder = -1;
-        EXPECT_FALSE(KxResolveVirtualPath(remote, real, &isFolder)) << (remote ? remote : "null");
+        EXPECT_FALSE(KxResolveVirtualPath(remote, real, &isFolder)) << (remote ? remote : L"null");
         EXPECT_STREQ(real, L"old");
         EXPECT_EQ(isFolder, -1);
     }
-}
-
-TEST_F(PanelFixture, NamesTheCodePageLacksAreListedReplacedAndCannotBeEntered)
-{
-    std::wstring name = L"snow\u2603man";
-    Publish({{L"C:\\x\\" + name, 0, 0, 1}});
-    char expected[MAX_PATH] = "";
-    WideCharToMultiByte(CP_ACP, 0, name.c_str(), -1, expected, MAX_PATH, nullptr, nullptr);
-    EXPECT_EQ(KxtFileNames(KxtListVirtualFolder("\\")), std::vector<std::string>{expected});
-    wchar_t back[32] = L"";
-    MultiByteToWideChar(CP_ACP, 0, expected, -1, back, 32);
-    if (name == back) GTEST_SKIP() << "this code page holds the character";
-    wchar_t real[KX_PATH_CHARS];
-    int isFolder = 0;
-    EXPECT_FALSE(KxResolveVirtualPath((std::string("\\") + expected).c_str(), real, &isFolder));
 }

@@ -17,18 +17,18 @@ int KxtNameStraightforwardly(const wchar_t* baseName, const KxPublishedEntry* en
                              int counterLimit)
 {
     wchar_t candidate[300];
-    lstrcpynW(candidate, baseName, 300);
+    lstrcpynW(candidate, baseName, 260);
     int counter = 1;
     while (KxtNameTaken(candidate, entries, count)) {
         if (++counter >= counterLimit) return 0;
         const wchar_t* dot = wcsrchr(baseName, L'.');
         if (dot && dot != baseName) {
-            int stem = (int)(dot - baseName) < 280 ? (int)(dot - baseName) : 280;
+            int stem = (int)(dot - baseName) < 240 ? (int)(dot - baseName) : 240;
             _snwprintf(candidate, 300, L"%.*ls (%d)%ls", stem, baseName, counter, dot);
         } else {
             _snwprintf(candidate, 300, L"%ls (%d)", baseName, counter);
         }
-        candidate[299] = L'\0';
+        candidate[259] = L'\0';
     }
     lstrcpynW(out, candidate, 300);
     return counter;

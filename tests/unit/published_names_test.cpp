@@ -1,23 +1,31 @@
+#include "panel/published_names.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
 #include <string>
 #include <vector>
 
-#include "panel/published_names.h"
 #include "support/naming_reference.h"
 
 namespace {
 
-// A set as publishing grows it: each base name gets its unique name and joins the set.
+// A set as publishing grows it: each base name gets its unique name and joins the set and its index.
 struct KxtNamedSet {
     std::vector<KxPublishedEntry> entries = std::vector<KxPublishedEntry>(KX_PUBLISHED_CAPACITY);
     int count = 0;
+    KxNameIndex index{};
+    KxNameHints hints{};
+    bool useHints = true;
+    const KxNameHistory* history = nullptr;
 
-    std::wstring Add(const std::wstring& baseName, int* kind = nullptr)
+    std::wstring Add(const std::wstring& baseName, int* kind = nullptr, const std::wstring& path = L"")
     {
-        int made = KxMakeUniqueName(baseName.c_str(), entries.data(), count, entries[count].name);
+        KxNameRules rules{entries.data(), &index, history, KxFoldedTextHash(path.c_str())};
+        int made = KxMakeUniqueName(baseName.c_str(), rules, useHints ? &hints : nullptr, entries[count].name);
         if (kind) *kind = made;
+        lstrcpynW(entries[count].path, path.c_str(), KX_PATH_CHARS);
+        KxAddToNameIndex(&index, entries.data());
         return entries[count++].name;
     }
 };
@@ -32,16 +40,17 @@ std::wstring KxtNumbered(const std::wstring& baseName, int counter)
 void KxtExpectAllDistinct(const KxtNamedSet& set)
 {
     for (int i = 0; i < set.count; ++i) {
-        EXPECT_LE(wcslen(set.entries[i].name), 299u);
+        EXPECT_LE(wcslen(set.entries[i].name), 259u);
         for (int j = 0; j < i; ++j) ASSERT_NE(_wcsicmp(set.entries[i].name, set.entries[j].name), 0) << i << " " << j;
     }
 }
 
 // Names the fast method gives one after another, each checked against the plain rule on the same set.
 // Where the plain rule never ends (the cut leaves the counter no room), a shortened name must be given.
-void KxtExpectSameAsStraightforward(const std::vector<std::wstring>& baseNames)
+void KxtExpectSameAsStraightforward(const std::vector<std::wstring>& baseNames, bool useHints = true)
 {
     KxtNamedSet set;
+    set.useHints = useHints;
     ASSERT_LT(baseNames.size(), (size_t)KX_PUBLISHED_CAPACITY);
     for (const std::wstring& baseName : baseNames) {
         wchar_t expected[KX_PUBLISHED_NAME_CHARS];
@@ -82,8 +91,8 @@ TEST(PublishedNames, CounterGoesBeforeTheLastDotThatIsNotTheFirstCharacter)
     EXPECT_EQ(KxtNumbered(L"archive.tar.gz", 2), L"archive.tar (2).gz");
     EXPECT_EQ(KxtNumbered(L".profile", 2), L".profile (2)");
     EXPECT_EQ(KxtNumbered(L"Photos", 12), L"Photos (12)");
-    EXPECT_EQ(KxtNumbered(std::wstring(300, L'x') + L".txt", 2), std::wstring(280, L'x') + L" (2).txt");
-    EXPECT_EQ(KxtNumbered(std::wstring(298, L'x'), 2), std::wstring(298, L'x') + L" ") << "cut to 299";
+    EXPECT_EQ(KxtNumbered(std::wstring(300, L'x') + L".txt", 2), std::wstring(240, L'x') + L" (2).txt");
+    EXPECT_EQ(KxtNumbered(std::wstring(258, L'x'), 2), std::wstring(258, L'x') + L" ") << "cut to 259";
 
     KxtNamedSet set;
     EXPECT_EQ(set.Add(L"report.pdf"), L"report.pdf");
@@ -97,6 +106,7 @@ TEST(PublishedNames, CounterGoesBeforeTheLastDotThatIsNotTheFirstCharacter)
 TEST(PublishedNames, SameNamesAsTheStraightforwardRule)
 {
     KxtExpectSameAsStraightforward(std::vector<std::wstring>(KX_PUBLISHED_CAPACITY - 1, L"README.md"));
+    KxtExpectSameAsStraightforward(std::vector<std::wstring>(KX_PUBLISHED_CAPACITY - 1, L"README.md"), false);
 
     // Names that look like numbered ones, in mixed case, so the counter's place is often occupied.
     std::mt19937 random(20240607);
@@ -108,15 +118,46 @@ TEST(PublishedNames, SameNamesAsTheStraightforwardRule)
         mixed.push_back(name);
     }
     KxtExpectSameAsStraightforward(mixed);
+    KxtExpectSameAsStraightforward(mixed, false);
 
     // Around the length limit the cut takes the extension, then the counter's digits, then all of it.
-    for (int length = 276; length <= 300; ++length) {
+    for (int length = 236; length <= 262; ++length) {
         std::vector<std::wstring> longNames;
         for (int repeat = 0; repeat < 14; ++repeat) {
             longNames.push_back(std::wstring(length, L'x'));
             longNames.push_back(std::wstring(length, L'y') + L".txt");
-            longNames.push_back(std::wstring(length - 270, L'z') + L"." + std::wstring(length - 10, L'e'));
+            longNames.push_back(std::wstring(length - 230, L'z') + L"." + std::wstring(length - 10, L'e'));
         }
         KxtExpectSameAsStraightforward(longNames);
     }
+}
+
+TEST(PublishedNames, WithHistoryANameNeverPassesToAnotherPath)
+{
+    KxNameHistory history{};
+    ASSERT_TRUE(KxRecordGivenName(&history, L"README.md", L"C:\\a\\README.md"));
+    ASSERT_TRUE(KxRecordGivenName(&history, L"readme (2).MD", L"C:\\b\\README.md"));
+    ASSERT_TRUE(KxRecordGivenName(&history, L"README.md", L"c:\\A\\readme.md")) << "the same pair again";
+    EXPECT_EQ(history.count, 2);
+
+    KxtNamedSet set;
+    set.history = &history;
+    EXPECT_EQ(set.Add(L"README.md", nullptr, L"C:\\c\\README.md"), L"README (3).md") << "taken earlier by a and b";
+    EXPECT_EQ(set.Add(L"README.md", nullptr, L"C:\\B\\readme.md"), L"README (2).md") << "b keeps its name";
+    EXPECT_EQ(set.Add(L"README.md", nullptr, L"C:\\a\\README.md"), L"README.md");
+    set.history = nullptr;
+    EXPECT_EQ(set.Add(L"notes.txt", nullptr, L"C:\\d\\notes.txt"), L"notes.txt");
+
+    // The history grows past its first table and still knows every pair.
+    for (int i = 0; i < 3000; ++i) {
+        std::wstring name = L"n" + std::to_wstring(i);
+        ASSERT_TRUE(KxRecordGivenName(&history, name.c_str(), (L"C:\\" + name).c_str()));
+    }
+    for (int i = 0; i < 3000; i += 7) {
+        std::wstring name = L"N" + std::to_wstring(i);
+        ULONGLONG nameHash = KxFoldedTextHash(name.c_str());
+        EXPECT_FALSE(KxNameGivenToOtherPath(&history, nameHash, KxFoldedTextHash((L"c:\\" + name).c_str())));
+        EXPECT_TRUE(KxNameGivenToOtherPath(&history, nameHash, KxFoldedTextHash(L"C:\\other")));
+    }
+    EXPECT_FALSE(KxNameGivenToOtherPath(&history, KxFoldedTextHash(L"never given"), 1));
 }

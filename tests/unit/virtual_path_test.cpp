@@ -1,8 +1,8 @@
+#include "panel/virtual_path.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
-
-#include "panel/virtual_path.h"
 
 TEST(VirtualPath, SplitsTheEntryNameFromThePathBelowIt)
 {
@@ -15,10 +15,12 @@ TEST(VirtualPath, SplitsTheEntryNameFromThePathBelowIt)
     EXPECT_EQ(parts.rest, nullptr);
     ASSERT_TRUE(KxSplitVirtualPath(L"\\Photos\\", &parts));
     EXPECT_STREQ(parts.rest, L"");
-    std::wstring longName = L"\\" + std::wstring(320, L'n') + L"\\x";
-    ASSERT_TRUE(KxSplitVirtualPath(longName.c_str(), &parts));
-    EXPECT_EQ(wcslen(parts.name), 299u);
+    std::wstring longest = L"\\" + std::wstring(259, L'n') + L"\\x";
+    ASSERT_TRUE(KxSplitVirtualPath(longest.c_str(), &parts));
+    EXPECT_EQ(wcslen(parts.name), 259u);
     EXPECT_STREQ(parts.rest, L"x");
+    std::wstring tooLong = L"\\" + std::wstring(260, L'n') + L"\\x";
+    EXPECT_FALSE(KxSplitVirtualPath(tooLong.c_str(), &parts)) << "never cut to match a shorter name";
     for (const wchar_t* bad : {L"\\", L"\\\\x", L"Photos", L""}) EXPECT_FALSE(KxSplitVirtualPath(bad, &parts)) << bad;
 
     wchar_t path[16] = L"\\Photos\\\\";
@@ -36,10 +38,13 @@ TEST(VirtualPath, DotSegmentsNeverCountAsInsideTheFolder)
         EXPECT_FALSE(KxIsContainedSubPath(outside)) << outside;
 
     wchar_t out[64];
-    KxJoinRealPath(L"C:\\tree\\Photos", L"2024", out, 64);
+    EXPECT_TRUE(KxJoinRealPath(L"C:\\tree\\Photos", L"2024", out, 64));
     EXPECT_STREQ(out, L"C:\\tree\\Photos\\2024");
-    KxJoinRealPath(L"C:\\", L"x", out, 64);
+    EXPECT_TRUE(KxJoinRealPath(L"C:\\", L"x", out, 64));
     EXPECT_STREQ(out, L"C:\\x") << "no doubled backslash";
+    EXPECT_TRUE(KxJoinRealPath(L"C:\\a", L"bcd", out, 9)) << "exactly fits";
+    EXPECT_FALSE(KxJoinRealPath(L"C:\\a", L"bcde", out, 9));
+    EXPECT_STREQ(out, L"") << "never a shorter path";
     KxFormatEntryVirtualPath(L"report (2).pdf", out, 64);
     EXPECT_STREQ(out, L"\\\\\\Korvex\\report (2).pdf");
 }
