@@ -42,9 +42,18 @@ void KxComposeFieldValue(KxContentField field, const wchar_t* fileName, wchar_t*
     if (KxFindPublishedEntryByName(fileName, &entry)) lstrcpynW(value, entry.path, KX_PATH_CHARS);
 }
 
-int KxAnswerValue(const KxContentField* fields, int count, const wchar_t* fileName, int index, void* fieldValue,
-                  int maxlen)
+void KxNoteFirstValueCall(const wchar_t* exportName, int fieldIndex)
 {
+    if (InterlockedExchange(&g_contentLogQuiet, 1) == 0)
+        KxLog(L"%ls(FieldIndex=%d) - first call, further calls not logged", exportName, fieldIndex);
+}
+
+int KxAnswerValue(const wchar_t* exportName, const KxContentField* fields, int count, const char* ansiFileName,
+                  int index, void* fieldValue, int maxlen)
+{
+    KxNoteFirstValueCall(exportName, index);
+    wchar_t fileName[KX_HOST_TEXT_CHARS];
+    KxHostTextToWide(ansiFileName, fileName);
     if (index < 0 || index >= count) return ft_nosuchfield;
     wchar_t value[KX_PATH_CHARS];
     KxComposeFieldValue(fields[index], fileName, value);
@@ -55,21 +64,16 @@ int KxAnswerValue(const KxContentField* fields, int count, const wchar_t* fileNa
     return ft_string;
 }
 
-int KxAnswerValueW(const KxContentField* fields, int count, const wchar_t* fileName, int index, void* fieldValue,
-                   int maxlen)
+int KxAnswerValueW(const wchar_t* exportName, const KxContentField* fields, int count, const wchar_t* fileName,
+                   int index, void* fieldValue, int maxlen)
 {
+    KxNoteFirstValueCall(exportName, index);
     if (index < 0 || index >= count) return ft_nosuchfield;
     wchar_t value[KX_PATH_CHARS];
     KxComposeFieldValue(fields[index], fileName, value);
     int capacity = maxlen / (int)sizeof(wchar_t);
     if (fieldValue && capacity > 0) KxCopyWideCut(value, (wchar_t*)fieldValue, capacity);
     return ft_stringw;
-}
-
-void KxNoteFirstValueCall(const wchar_t* exportName, int fieldIndex)
-{
-    if (InterlockedExchange(&g_contentLogQuiet, 1) == 0)
-        KxLog(L"%ls(FieldIndex=%d) - first call, further calls not logged", exportName, fieldIndex);
 }
 
 }  // namespace
@@ -98,28 +102,22 @@ int __stdcall FsContentGetSupportedField(int FieldIndex, char* FieldName, char* 
 
 int __stdcall ContentGetValue(char* FileName, int FieldIndex, int, void* FieldValue, int maxlen, int)
 {
-    KxNoteFirstValueCall(L"ContentGetValue", FieldIndex);
-    wchar_t fileName[KX_HOST_TEXT_CHARS];
-    return KxAnswerValue(kContentFields, 2, KxHostTextToWide(FileName, fileName), FieldIndex, FieldValue, maxlen);
+    return KxAnswerValue(L"ContentGetValue", kContentFields, 2, FileName, FieldIndex, FieldValue, maxlen);
 }
 
 int __stdcall ContentGetValueW(WCHAR* FileName, int FieldIndex, int, void* FieldValue, int maxlen, int)
 {
-    KxNoteFirstValueCall(L"ContentGetValue", FieldIndex);
-    return KxAnswerValueW(kContentFields, 2, FileName, FieldIndex, FieldValue, maxlen);
+    return KxAnswerValueW(L"ContentGetValue", kContentFields, 2, FileName, FieldIndex, FieldValue, maxlen);
 }
 
 int __stdcall FsContentGetValue(char* FileName, int FieldIndex, int, void* FieldValue, int maxlen, int)
 {
-    KxNoteFirstValueCall(L"FsContentGetValue", FieldIndex);
-    wchar_t fileName[KX_HOST_TEXT_CHARS];
-    return KxAnswerValue(kFsFields, 1, KxHostTextToWide(FileName, fileName), FieldIndex, FieldValue, maxlen);
+    return KxAnswerValue(L"FsContentGetValue", kFsFields, 1, FileName, FieldIndex, FieldValue, maxlen);
 }
 
 int __stdcall FsContentGetValueW(WCHAR* FileName, int FieldIndex, int, void* FieldValue, int maxlen, int)
 {
-    KxNoteFirstValueCall(L"FsContentGetValue", FieldIndex);
-    return KxAnswerValueW(kFsFields, 1, FileName, FieldIndex, FieldValue, maxlen);
+    return KxAnswerValueW(L"FsContentGetValue", kFsFields, 1, FileName, FieldIndex, FieldValue, maxlen);
 }
 
 void __stdcall ContentGetDetectString(char* DetectString, int maxlen)

@@ -57,7 +57,9 @@ void KxFillPublishedEntry(const KxPublishedEntry& entry, WIN32_FIND_DATAW* findD
     lstrcpynW(findData->cFileName, entry.name, MAX_PATH);
 }
 
-void KxFillRealEntry(const WIN32_FIND_DATAW& real, WIN32_FIND_DATAW* findData)
+// Everything of a real entry but its name, into a record of either family.
+template <typename FindData>
+void KxCopyEntryFacts(const WIN32_FIND_DATAW& real, FindData* findData)
 {
     ZeroMemory(findData, sizeof *findData);
     findData->dwFileAttributes = real.dwFileAttributes;
@@ -66,19 +68,18 @@ void KxFillRealEntry(const WIN32_FIND_DATAW& real, WIN32_FIND_DATAW* findData)
     findData->ftLastWriteTime = real.ftLastWriteTime;
     findData->nFileSizeHigh = real.nFileSizeHigh;
     findData->nFileSizeLow = real.nFileSizeLow;
+}
+
+void KxFillRealEntry(const WIN32_FIND_DATAW& real, WIN32_FIND_DATAW* findData)
+{
+    KxCopyEntryFacts(real, findData);
     lstrcpynW(findData->cFileName, real.cFileName, MAX_PATH);
 }
 
 // The 8-bit record of an entry; 0 when its name does not fit the record whole in the code page.
 int KxFindDataToAnsi(const WIN32_FIND_DATAW& wide, WIN32_FIND_DATAA* findData)
 {
-    ZeroMemory(findData, sizeof *findData);
-    findData->dwFileAttributes = wide.dwFileAttributes;
-    findData->ftCreationTime = wide.ftCreationTime;
-    findData->ftLastAccessTime = wide.ftLastAccessTime;
-    findData->ftLastWriteTime = wide.ftLastWriteTime;
-    findData->nFileSizeHigh = wide.nFileSizeHigh;
-    findData->nFileSizeLow = wide.nFileSizeLow;
+    KxCopyEntryFacts(wide, findData);
     return KxWideToAnsi(wide.cFileName, findData->cFileName, MAX_PATH) >= 0;
 }
 

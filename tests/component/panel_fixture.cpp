@@ -79,18 +79,34 @@ std::string PublishedTreeFixture::Ansi(const std::wstring& relative) const
     return KxtUtf8(tree + relative);  // the temporary folder's path is plain ASCII
 }
 
-std::vector<WIN32_FIND_DATAA> KxtListVirtualFolder(const char* path)
+namespace {
+
+template <typename FindData, typename Text>
+std::vector<FindData> KxtList(HANDLE(__stdcall* findFirst)(Text*, FindData*),
+                              BOOL(__stdcall* findNext)(HANDLE, FindData*), const Text* path)
 {
-    std::vector<WIN32_FIND_DATAA> entries;
-    WIN32_FIND_DATAA find;
-    HANDLE handle = FsFindFirst((char*)path, &find);
+    std::vector<FindData> entries;
+    FindData find;
+    HANDLE handle = findFirst((Text*)path, &find);
     if (handle == INVALID_HANDLE_VALUE) return entries;
     do entries.push_back(find);
-    while (FsFindNext(handle, &find));
+    while (findNext(handle, &find));
     EXPECT_EQ(GetLastError(), (DWORD)ERROR_NO_MORE_FILES);
-    EXPECT_FALSE(FsFindNext(handle, &find)) << "stays at its end";
+    EXPECT_FALSE(findNext(handle, &find)) << "stays at its end";
     FsFindClose(handle);
     return entries;
+}
+
+}  // namespace
+
+std::vector<WIN32_FIND_DATAA> KxtListVirtualFolder(const char* path)
+{
+    return KxtList(FsFindFirst, FsFindNext, path);
+}
+
+std::vector<WIN32_FIND_DATAW> KxtListVirtualFolder(const wchar_t* path)
+{
+    return KxtList(FsFindFirstW, FsFindNextW, path);
 }
 
 std::vector<std::string> KxtFileNames(const std::vector<WIN32_FIND_DATAA>& entries, bool sorted)

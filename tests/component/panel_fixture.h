@@ -40,6 +40,7 @@ struct PublishedTreeFixture : PanelFixture {
 };
 
 std::vector<WIN32_FIND_DATAA> KxtListVirtualFolder(const char* path);
+std::vector<WIN32_FIND_DATAW> KxtListVirtualFolder(const wchar_t* path);
 std::vector<std::string> KxtFileNames(const std::vector<WIN32_FIND_DATAA>& entries, bool sorted = false);
 std::vector<std::string> KxtPublishedNames();
 ULONGLONG KxtTimeOf(const FILETIME& time);

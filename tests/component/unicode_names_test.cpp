@@ -31,18 +31,6 @@ std::string KxtReadLongFile(const std::wstring& path)
     return KxtReadFileBytes(L"\\\\?\\" + path);
 }
 
-std::vector<WIN32_FIND_DATAW> KxtListWide(const wchar_t* path)
-{
-    std::vector<WIN32_FIND_DATAW> entries;
-    WIN32_FIND_DATAW find;
-    HANDLE handle = FsFindFirstW((WCHAR*)path, &find);
-    if (handle == INVALID_HANDLE_VALUE) return entries;
-    do entries.push_back(find);
-    while (FsFindNextW(handle, &find));
-    FsFindClose(handle);
-    return entries;
-}
-
 // What the host passes with a copy: the listing's size and date of the entry.
 template <typename FindData>
 KxRemoteInfo KxtRemoteInfoOf(const FindData& find)
@@ -94,7 +82,7 @@ struct UnicodeSetFixture : PanelFixture {
 
 TEST_F(UnicodeSetFixture, UnicodeExportsListCopyAndDeleteTheExactFiles)
 {
-    std::vector<WIN32_FIND_DATAW> listed = KxtListWide(L"\\");
+    std::vector<WIN32_FIND_DATAW> listed = KxtListVirtualFolder(L"\\");
     ASSERT_EQ(listed.size(), names.size());
     std::wstring out = folder + L"out\\";
     ASSERT_TRUE(CreateDirectoryW(out.c_str(), nullptr));
