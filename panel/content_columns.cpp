@@ -52,8 +52,8 @@ int KxAnswerValue(const wchar_t* exportName, const KxContentField* fields, int c
                   int index, void* fieldValue, int maxlen)
 {
     KxNoteFirstValueCall(exportName, index);
-    wchar_t fileName[KX_HOST_TEXT_CHARS];
-    KxHostTextToWide(ansiFileName, fileName);
+    wchar_t wide[KX_HOST_TEXT_CHARS];
+    const wchar_t* fileName = KxHostTextToWide(ansiFileName, wide);
     if (index < 0 || index >= count) return ft_nosuchfield;
     wchar_t value[KX_PATH_CHARS];
     KxComposeFieldValue(fields[index], fileName, value);
