@@ -1,5 +1,6 @@
 #include "core/background_thread.h"
 
+#include "config/self_registration.h"
 #include "config/settings.h"
 #include "core/host_interface.h"
 #include "core/keyboard_hook.h"
@@ -56,6 +57,10 @@ DWORD WINAPI KxBackgroundThreadProc(LPVOID)
 
     KxLoadSettings();
     KxLogLoadedSettings();
+    KxSelfRegisterWfxPlugin();
+    KxPruneStaleHotkeyShortcuts();
+    KxSelfRegisterHotkeyShortcut();
+    KxSelfRegisterCustomColumnsView();
     KxInstallKeyboardHook();
 
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {

@@ -93,6 +93,9 @@ TEST(PluginLoad, FsInitRightAfterLoadingStillReachesTheNewThread)
 
 TEST(PluginLoad, LoggingOnAddsConfigurationLineAfterStartup)
 {
+    // No wincmd.ini anywhere: each registration step says so on its own line.
+    for (const wchar_t* name : {L"COMMANDER_INI", L"APPDATA", L"COMMANDER_PATH"})
+        SetEnvironmentVariableW(name, nullptr);
     std::wstring folder = KxtPreparePluginFolder();
     ASSERT_TRUE(KxtWriteConfig(folder, KxtLoggingConfig(L"Hotkey=Ctrl+Alt+K\r\n[Everything]\r\nMaxResults=0\r\n")));
     KxtPlugin plugin = KxtLoadPlugin(folder);
@@ -100,13 +103,20 @@ TEST(PluginLoad, LoggingOnAddsConfigurationLineAfterStartup)
     ASSERT_TRUE(KxtWaitForHook(plugin));
 
     std::vector<std::string> lines = KxtReadLogLines(plugin.LogPath());
-    ASSERT_GE(lines.size(), 5u);
+    ASSERT_GE(lines.size(), 8u);
     EXPECT_NE(lines[2].find("Background thread started"), std::string::npos);
     std::string expected = "] Config loaded from " + KxtUtf8(plugin.ConfigPath()) +
                            ": Position=0 Hotkey=Ctrl+Alt+K MaxResults=1 MaxVisibleRows=20 SearchDelayMs=100 "
                            "EverythingDebug=0 SortType=14 AllowDelete=0";
     EXPECT_NE(lines[3].find(expected), std::string::npos) << lines[3];
-    EXPECT_NE(lines[4].find("] Low-level keyboard hook installed OK."), std::string::npos) << lines[4];
+    const char* steps[] = {"KxSelfRegisterWfxPlugin", "KxSelfRegisterHotkeyShortcut",
+                           "KxSelfRegisterCustomColumnsView"};
+    for (int i = 0; i < 3; ++i)
+        EXPECT_NE(lines[4 + i].find(std::string("] ") + steps[i] +
+                                    ": could not locate wincmd.ini - skipping self-registration."),
+                  std::string::npos)
+            << lines[4 + i];
+    EXPECT_NE(lines[7].find("] Low-level keyboard hook installed OK."), std::string::npos) << lines[7];
     // An existing file is left in its own encoding and content.
     EXPECT_EQ(KxtReadUnicodeFile(plugin.ConfigPath()),
               KxtLoggingConfig(L"Hotkey=Ctrl+Alt+K\r\n[Everything]\r\nMaxResults=0\r\n"));
@@ -133,9 +143,18 @@ TEST(PluginLoad, AllThirteenExportsAnswerNothingHereUntilResultsArePublished)
 {
     KxtPlugin plugin = KxtLoadPlugin(KxtPreparePluginFolder());
     ASSERT_NE(plugin.module, nullptr);
-    const char* names[] = {"FsInit", "FsGetDefRootName", "FsFindFirst", "FsFindNext", "FsFindClose",
-                           "FsGetFile", "FsExecuteFile", "FsDeleteFile", "FsContentGetSupportedField",
-                           "FsContentGetValue", "ContentGetSupportedField", "ContentGetValue",
+    const char* names[] = {"FsInit",
+                           "FsGetDefRootName",
+                           "FsFindFirst",
+                           "FsFindNext",
+                           "FsFindClose",
+                           "FsGetFile",
+                           "FsExecuteFile",
+                           "FsDeleteFile",
+                           "FsContentGetSupportedField",
+                           "FsContentGetValue",
+                           "ContentGetSupportedField",
+                           "ContentGetValue",
                            "ContentGetDetectString"};
     for (const char* name : names) EXPECT_NE(plugin.Export(name), nullptr) << name;
 
@@ -143,8 +162,8 @@ TEST(PluginLoad, AllThirteenExportsAnswerNothingHereUntilResultsArePublished)
     plugin.Get<void(__stdcall*)(char*, int)>("FsGetDefRootName")(root, sizeof root);
     EXPECT_STREQ(root, "Kor") << "cut to the host's buffer";
 
-    EXPECT_EQ(plugin.Get<int(__stdcall*)(char*, char*, int, void*)>("FsGetFile")((char*)"\\a.txt",
-                                                                                        (char*)"C:\\a.txt", 0, nullptr),
+    EXPECT_EQ(plugin.Get<int(__stdcall*)(char*, char*, int, void*)>("FsGetFile")((char*)"\\a.txt", (char*)"C:\\a.txt",
+                                                                                 0, nullptr),
               2);
     EXPECT_FALSE(plugin.Get<BOOL(__stdcall*)(char*)>("FsDeleteFile")((char*)"\\a.txt"));
     char detect[8] = "abc";
