@@ -71,8 +71,22 @@ void KxLogPluginWrite(BOOL ok, const wchar_t* path, const wchar_t* file)
         KxOkOrFailed(ok), path, file);
 }
 
-// An ANSI wincmd.ini stores characters outside its code page as '?', which would name a library the
-// host can never load: such an entry is replaced by the short form of the path, or removed again.
+// The path with its folder in the short 8.3 form; the file name stays, since the host derives the name of
+// the library for its other bitness from it. 0 when there is no short form that differs.
+int KxShortFolderForm(const wchar_t* path, wchar_t* out, int capacity)
+{
+    const wchar_t* slash = wcsrchr(path, L'\\');
+    if (!slash) return 0;
+    wchar_t folder[KX_PATH_CHARS];
+    lstrcpynW(folder, path, (int)(slash - path) + 1);
+    DWORD n = GetShortPathNameW(folder, out, capacity);
+    if (n == 0 || n >= (DWORD)capacity) return 0;
+    int length = _snwprintf(out + n, capacity - n, L"%ls", slash);
+    return length >= 0 && length < capacity - (int)n && wcscmp(out, path) != 0;
+}
+
+// An ANSI wincmd.ini stores characters outside its code page as '?' (or a look-alike letter), which
+// would name a library the host can never load: the short form goes in instead, or the entry goes again.
 void KxRepairUnreadablePluginPath(const wchar_t* path, const wchar_t* readBack, const wchar_t* file)
 {
     KxLog(
@@ -80,8 +94,7 @@ void KxRepairUnreadablePluginPath(const wchar_t* path, const wchar_t* readBack, 
         L"hold the path.",
         readBack, file);
     wchar_t shortPath[KX_PATH_CHARS];
-    DWORD n = GetShortPathNameW(path, shortPath, KX_PATH_CHARS);
-    if (n > 0 && n < (DWORD)KX_PATH_CHARS && wcscmp(shortPath, path) != 0) {
+    if (KxShortFolderForm(path, shortPath, KX_PATH_CHARS)) {
         wchar_t check[KX_PATH_CHARS];
         BOOL ok = WritePrivateProfileStringW(KX_PLUGINS_SECTION, KX_PLUGIN_NAME, shortPath, file);
         if (ok && KxPluginEntryReadsBackAs(file, shortPath, check, KX_PATH_CHARS)) {

@@ -22,7 +22,10 @@ std::vector<std::wstring> NonBlankLines(const std::wstring& path)
 {
     std::string bytes = KxtReadFileBytes(path);
     std::wstring text = KxtReadUnicodeFile(path);
-    if (bytes.compare(0, 2, "\xFF\xFE", 2) != 0) text.assign(bytes.begin(), bytes.end());
+    if (bytes.compare(0, 2, "\xFF\xFE", 2) != 0) {
+        text.clear();
+        for (char byte : bytes) text += (wchar_t)(unsigned char)byte;
+    }
     std::vector<std::wstring> lines;
     for (size_t start = 0; start < text.size();) {
         size_t end = text.find(L"\r\n", start);
@@ -75,7 +78,9 @@ struct SelfRegistration : ::testing::Test {
         EXPECT_TRUE(KxtWriteConfig(pluginFolder, KxtLoggingConfig(L"Hotkey=Ctrl+Alt+" + hotkey + L"\r\n")));
         KxtPlugin plugin = KxtLoadPlugin(pluginFolder);
         EXPECT_NE(plugin.module, nullptr);
-        if (plugin.module) EXPECT_TRUE(KxtWaitForHook(plugin));
+        if (plugin.module) {
+            EXPECT_TRUE(KxtWaitForHook(plugin));
+        }
         return plugin;
     }
 
@@ -245,7 +250,7 @@ TEST_F(SelfRegistration, AnsiIniStoresOnlyAPathThatNamesTheLibrary)
     KxtPlugin plugin = Load(L"F", pluginFolder);
     std::wstring entry = Value(ini, L"FileSystemPlugins", L"Korvex");
     std::vector<std::string> log = KxtReadLogLines(plugin.LogPath());
-    std::vector<std::wstring> added = {L"CA+F=CD", L"CA+F_params=\"" + kRoot + L"\""};
+    std::vector<std::wstring> added = {L"[Shortcuts]", L"CA+F=CD", L"CA+F_params=\"" + kRoot + L"\""};
     added.insert(added.end(), kColumnsLines.begin(), kColumnsLines.end());
     if (entry == L"<none>") {
         EXPECT_GE(KxtFindLine(log, "KxSelfRegisterWfxPlugin: OK removing [FileSystemPlugins] Korvex from"), 0);
@@ -254,6 +259,7 @@ TEST_F(SelfRegistration, AnsiIniStoresOnlyAPathThatNamesTheLibrary)
         GetLongPathNameW(entry.c_str(), longPath, 2048);
         EXPECT_EQ(_wcsicmp(longPath, (pluginFolder + L"Korvex.wdx64").c_str()), 0) << KxtUtf8(entry);
         EXPECT_EQ(entry.find(L'?'), std::wstring::npos);
+        EXPECT_EQ(entry.substr(entry.size() - 13), L"\\Korvex.wdx64") << "the host derives the other bitness from it";
         added.insert(added.begin(), {L"[FileSystemPlugins]", L"Korvex=" + entry});
     }
     ExpectOnlyAdded(before, NonBlankLines(ini), added);

@@ -21,7 +21,9 @@ TEST(SelfRegistrationRules, OnlyOtherFourCharacterCaKeysBoundToCdArePruneCandida
         wchar_t key[5] = L"xxxx";
         EXPECT_EQ(KxIsOtherHotkeyCdEntry(c.entry, L"CA+G", key, 5), c.candidate)
             << testing::PrintToString(std::wstring(c.entry));
-        if (c.candidate) EXPECT_STREQ(key, c.key);
+        if (c.candidate) {
+            EXPECT_STREQ(key, c.key);
+        }
     }
     wchar_t small[4];
     EXPECT_EQ(KxIsOtherHotkeyCdEntry(L"CA+F=CD", L"CA+G", small, 4), 0) << "no room for the key";
