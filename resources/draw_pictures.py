@@ -8,7 +8,8 @@
 
 The sources are a small subset of SVG: rect (x y width height rx), circle (cx cy r), polygon
 (points, convex) and line (x1 y1 x2 y2), each with class "KIND COLOUR" and an optional
-stroke-width in grid units. Kinds:
+stroke-width in grid units; data-min and data-max limit an element to icons of those heights in
+pixels, so that the smallest sizes can trade a detail for a simpler one. Kinds:
   part  a body: filled and outlined in the colour style; in the line styles its inside is
         cleared (so later parts hide earlier ones) and only the outline is drawn
   fill  a solid detail in the colour's light shade (a light, a chip, a contact)
@@ -203,6 +204,18 @@ def read_source(name):
     return Source((vw, vh), items)
 
 
+def snap_span(start, length, scale):
+    """Pixel edges of a rectangle's side. A narrow detail keeps its width and its centre, so that
+    a row of contacts stays even; a larger shape rounds both edges, so that it lines up with the
+    strokes that meet it."""
+    if length * scale < 3:
+        width = max(1, round_half_up(length * scale))
+        near = round_half_up((start + length / 2) * scale - width / 2)
+        return near, near + width
+    near = round_half_up(start * scale)
+    return near, max(near + 1, round_half_up((start + length) * scale))
+
+
 def build_elements(source, width, height):
     """Places a source on a width x height pixel grid, snapping edges and stroke widths."""
     (vw, vh), items = source.grid, source.items
@@ -220,10 +233,13 @@ def build_elements(source, width, height):
 
     elements = []
     for tag, kind, colour, a in items:
+        # Small sizes may swap a detail for a simpler one.
+        if not a.get("data-min", 0) <= height <= a.get("data-max", height):
+            continue
         w = px_width(a.get("stroke-width", 1.0))
         if tag == "rect":
-            x0, y0 = sx(a["x"]), sy(a["y"])
-            x1, y1 = max(x0 + 1, sx(a["x"] + a["width"])), max(y0 + 1, sy(a["y"] + a["height"]))
+            x0, x1 = snap_span(a["x"], a["width"], kx)
+            y0, y1 = snap_span(a["y"], a["height"], ky)
             shape = RoundRect(x0, y0, x1, y1, a.get("rx", 0.0) * k)
         elif tag == "circle":
             shape = Circle(a["cx"] * kx, a["cy"] * ky, max(a["r"] * k, 0.75))
