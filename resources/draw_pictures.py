@@ -64,6 +64,7 @@ COLOURS = {
     "rows": (0x93C5FD, 0x93C5FD),
     "ring": (0x1E3A8A, 0x1E3A8A),
     "lens": (0xDBEAFE, 0xDBEAFE),
+    "magnified": (0x3B82F6, 0x3B82F6),
 }
 # Line styles 1..3: dark grey for a light list, light grey for a dark one, white on a selected row.
 LINE_COLOURS = {1: 0x4A4A4A, 2: 0xC8C8C8, 3: 0xFFFFFF}
