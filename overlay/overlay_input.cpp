@@ -3,6 +3,7 @@
 #include "config/settings.h"
 #include "overlay/overlay_placement.h"
 #include "overlay/overlay_window.h"
+#include "overlay/result_rows.h"
 #include "panel/published_set.h"
 #include "search/search_composition.h"
 
@@ -48,9 +49,25 @@ LRESULT CALLBACK KxEditSubclassProc(HWND window, UINT message, WPARAM wParam, LP
     return CallWindowProcW(g_editProc, window, message, wParam, lParam);
 }
 
+// The rows paint themselves; the list adds its placeholder line and the background below the rows.
+LRESULT KxPaintList(HWND window, WPARAM wParam, LPARAM lParam)
+{
+    LRESULT result = CallWindowProcW(g_listProc, window, WM_PAINT, wParam, lParam);
+    HDC dc = GetDC(window);
+    if (dc) {
+        KxDrawListPlaceholder(window, dc);
+        ReleaseDC(window, dc);
+    }
+    return result;
+}
+
 LRESULT CALLBACK KxListSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (KxHandleCommonKeys(message, wParam)) return 0;
+    switch (message) {
+    case WM_ERASEBKGND: KxFillListBackground(window, (HDC)wParam); return 1;
+    case WM_PAINT: return KxPaintList(window, wParam, lParam);
+    }
     return CallWindowProcW(g_listProc, window, message, wParam, lParam);
 }
 

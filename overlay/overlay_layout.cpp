@@ -22,8 +22,10 @@ KxLayout KxComputeOverlayLayout(const KxLayoutInput& in)
 
     int listHeight = in.rowHeight * out.shownRows;
     int headerHeight = out.shownRows > 0 ? in.headerHeight : 0;
+    // The window lies exactly over the panel; everything inside is placed in the client area, within its border.
     out.width = in.panel.right - in.panel.left;
-    out.height = listHeight + headerHeight + in.searchBarHeight;
+    out.height = listHeight + headerHeight + in.searchBarHeight + in.frameHeight;
+    int clientWidth = out.clientWidth = out.width - in.frameWidth;
     out.left = in.panel.left;
     out.listHeight = listHeight;
     if (in.positionTop) {
@@ -37,10 +39,10 @@ KxLayout KxComputeOverlayLayout(const KxLayoutInput& in)
         out.listTop = headerHeight;
         out.searchBarTop = listHeight + headerHeight;
     }
-    out.header = RECT{0, out.headerTop, out.width, out.headerTop + headerHeight};
+    out.header = RECT{0, out.headerTop, clientWidth, out.headerTop + headerHeight};
 
     int m = S(4), close = S(24), filter = S(112), scope = S(104), c = in.controlHeight;
-    int edit = out.width - close - 4 * m - filter - scope - c;
+    int edit = clientWidth - close - 4 * m - filter - scope - c;
     if (edit < S(80)) {
         // The scope button gives way first, down to S(48).
         int give = S(80) - edit < scope - S(48) ? S(80) - edit : scope - S(48);

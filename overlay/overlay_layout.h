@@ -14,14 +14,17 @@ struct KxLayoutInput {
     int searchBarHeight;  // B
     int headerHeight;     // H
     int rowHeight;        // R
+    int frameWidth;       // the window's border, left and right together
+    int frameHeight;      // the same, top and bottom
 };
 
 struct KxLayout {
-    int left, top, width, height;  // the overlay window, screen coordinates
+    int left, top, width, height;  // the overlay window, screen coordinates, border included
     int shownRows;
     int listOverflow;
+    int clientWidth;
     int searchBarTop, headerTop, listTop, listHeight;
-    RECT header;  // client coordinates, as all below
+    RECT header;  // client coordinates, as all below; the client area is the window less its border
     RECT edit, clearButton, scopeButton, filterButton, closeButton, searchBox;
 };
 

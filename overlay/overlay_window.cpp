@@ -299,6 +299,11 @@ void KxLayoutOverlay()
     input.searchBarHeight = g_theme.inputBarHeight;
     input.headerHeight = g_theme.headerHeight;
     input.rowHeight = g_theme.rowHeight;
+    RECT frame{};
+    AdjustWindowRectEx(&frame, (DWORD)GetWindowLongW(g_overlayWnd, GWL_STYLE), FALSE,
+                       (DWORD)GetWindowLongW(g_overlayWnd, GWL_EXSTYLE));
+    input.frameWidth = frame.right - frame.left;
+    input.frameHeight = frame.bottom - frame.top;
     KxLayout layout = KxComputeOverlayLayout(input);
     g_shownRows = layout.shownRows;
     g_listOverflow = layout.listOverflow;
@@ -319,7 +324,7 @@ void KxLayoutOverlay()
         SetWindowPos(child.window, nullptr, child.rect.left, child.rect.top, child.rect.right - child.rect.left,
                      child.rect.bottom - child.rect.top, flags);
     g_searchBoxRect = layout.searchBox;
-    SetWindowPos(g_listWnd, nullptr, 0, layout.listTop, layout.width, layout.listHeight,
+    SetWindowPos(g_listWnd, nullptr, 0, layout.listTop, layout.clientWidth, layout.listHeight,
                  SWP_NOZORDER | (layout.listHeight > 0 ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
     RedrawWindow(g_overlayWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }

@@ -4,7 +4,10 @@
 
 #include "config/settings.h"
 #include "config/theme.h"
+#include "overlay/highlight_text.h"
 #include "overlay/overlay_window.h"
+#include "overlay/result_icons.h"
+#include "search/drives.h"
 #include "search/result_format.h"
 #include "search/search_composition.h"
 
@@ -25,17 +28,117 @@ void KxDrawColumnText(HDC dc, const wchar_t* text, RECT rect, UINT format)
     DrawTextW(dc, text, -1, &rect, format | DT_NOPREFIX | DT_SINGLELINE | DT_VCENTER);
 }
 
+void KxDrawSmallIcon(HDC dc, HICON icon, int x, const RECT& row, int size)
+{
+    if (icon) DrawIconEx(dc, x, row.top + (row.bottom - row.top - size) / 2, icon, size, size, 0, nullptr, DI_NORMAL);
+}
+
+int KxTextWidth(HDC dc, const wchar_t* text)
+{
+    SIZE extent{};
+    GetTextExtentPoint32W(dc, text, (int)wcslen(text), &extent);
+    return extent.cx;
+}
+
+// The drive icon sits at the folder column's left edge, which then moves past the icon's room.
+void KxDrawDriveIcon(HDC dc, const KxResult& result, bool selected, RECT* folder)
+{
+    if (!g_settings.driveIcons) return;
+    int style = KxDriveIconStyleFor(g_settings.driveIconStyle == KX_ICONS_LINE, selected, g_theme.isDark);
+    int size = KxDriveIconSize();
+    KxDrawSmallIcon(dc, KxLoadDriveIcon(style, KxDriveIconIndex(result.path), size), folder->left, *folder, size);
+    folder->left += KxDriveIconColumnWidth();
+}
+
+void KxDrawFolderText(HDC dc, const KxResult& result, const RECT& folder, COLORREF colour)
+{
+    bool full = g_settings.folderColumn == KX_FOLDER_FULL;
+    wchar_t parent[KX_PATH_CHARS];
+    const wchar_t* text = parent;
+    if (full)
+        KxParentFolderPath(result.path, parent, KX_PATH_CHARS);
+    else
+        text = KxParentFolderName(result.path);
+    if (KxMeasureHighlightedText(dc, text) > folder.right - folder.left) {
+        // A path that does not fit keeps its drive and its last folders readable.
+        SetTextColor(dc, colour);
+        SelectObject(dc, g_theme.font);
+        KxDrawColumnText(dc, text, folder, full ? DT_PATH_ELLIPSIS : DT_END_ELLIPSIS);
+    } else {
+        KxDrawHighlightedText(dc, folder, text, colour);
+    }
+}
+
+struct KxHeaderLabel {
+    int column;
+    const wchar_t* text;
+    RECT rect;
+    UINT format;
+};
+
+// Draws a label and, for the sorted column, its arrow; returns where the label (and arrow) end.
+int KxDrawHeaderLabel(HDC dc, const KxHeaderLabel& label, const RECT& strip)
+{
+    int width = KxTextWidth(dc, label.text);
+    RECT rect = label.rect;
+    if (label.format == DT_CENTER) {
+        int middle = (rect.left + rect.right) / 2;
+        rect.left = middle - width / 2;
+        rect.right = rect.left + width;
+    }
+    bool sorted = label.column == g_sortColumn;
+    SetTextColor(dc, sorted ? g_theme.highlight : g_theme.text);
+    DrawTextW(dc, label.text, -1, &rect, label.format | DT_SINGLELINE | DT_VCENTER);
+    int end = rect.left + width;
+    if (!sorted) return end;
+    RECT arrow{end + KxScale(4), strip.top, end + KxScale(4) + KxScale(14), strip.bottom};
+    DrawTextW(dc, g_sortDescending ? L"\u25BC" : L"\u25B2", 1, &arrow, DT_SINGLELINE | DT_VCENTER);
+    return arrow.right;
+}
+
+void KxDrawHeaderIcon(HDC dc, const RECT& strip)
+{
+    int x = g_headerRect.left + KxScale(4), size = KxScale(16);
+    KxDrawSmallIcon(dc, KxGetHeaderIcon(), x, strip, size);
+    if (g_sortColumn != KX_COLUMN_TYPE) return;
+    HPEN pen = CreatePen(PS_SOLID, 2, g_theme.highlight);
+    HGDIOBJ oldPen = SelectObject(dc, pen);
+    MoveToEx(dc, x, strip.bottom - KxScale(3), nullptr);
+    LineTo(dc, x + size, strip.bottom - KxScale(3));
+    SelectObject(dc, oldPen);
+    DeleteObject(pen);
+}
+
+// The count stands right-aligned in the name column, only where it clears the Name label.
+void KxDrawHeaderCount(HDC dc, const RECT& nameColumn, int nameLabelEnd)
+{
+    wchar_t count[KX_COUNT_TEXT_CHARS];
+    KxFormatResultCount(g_resultCount, g_resultTotal, count);
+    RECT rect{nameColumn.left, nameColumn.top, nameColumn.right - KxScale(6), nameColumn.bottom};
+    if (nameLabelEnd + KxScale(8) >= rect.right - KxTextWidth(dc, count)) return;
+    SetTextColor(dc, g_theme.secondaryText);
+    DrawTextW(dc, count, -1, &rect, DT_NOPREFIX | DT_SINGLELINE | DT_VCENTER | DT_RIGHT);
+}
+
 }  // namespace
+
+void KxComputeColumnRects(const RECT& row, const KxColumnInput& in, RECT* folder, RECT* size, RECT* date)
+{
+    auto S = [&](int n) { return MulDiv(n, in.dpiScalePercent, 100); };
+    int dateWidth = in.dateColumnWidth > 0 ? in.dateColumnWidth : S(118);
+    *date = RECT{row.right - S(4) - dateWidth, row.top, row.right - S(4), row.bottom};
+    *size = RECT{date->left - S(6) - S(64), row.top, date->left - S(6), row.bottom};
+    int folderWidth = S(126) + in.driveIconWidth;
+    int share = (row.right - row.left) * 40 / 100;
+    if (in.folderColumnFull && share > folderWidth) folderWidth = share;
+    *folder = RECT{size->left - S(6) - folderWidth, row.top, size->left - S(6), row.bottom};
+}
 
 void KxColumnRects(const RECT& row, RECT* folder, RECT* size, RECT* date)
 {
-    int dateWidth = g_dateColumnWidth > 0 ? g_dateColumnWidth : KxScale(118);
-    *date = RECT{row.right - KxScale(4) - dateWidth, row.top, row.right - KxScale(4), row.bottom};
-    *size = RECT{date->left - KxScale(6) - KxScale(64), row.top, date->left - KxScale(6), row.bottom};
-    int folderWidth = KxScale(126);
-    if (g_settings.folderColumn == KX_FOLDER_FULL && (row.right - row.left) * 40 / 100 > folderWidth)
-        folderWidth = (row.right - row.left) * 40 / 100;
-    *folder = RECT{size->left - KxScale(6) - folderWidth, row.top, size->left - KxScale(6), row.bottom};
+    KxColumnInput input{g_theme.dpiScalePercent, g_dateColumnWidth, KxDriveIconColumnWidth(),
+                        g_settings.folderColumn == KX_FOLDER_FULL};
+    KxComputeColumnRects(row, input, folder, size, date);
 }
 
 int KxNameColumnLeft(const RECT& row)
@@ -43,33 +146,75 @@ int KxNameColumnLeft(const RECT& row)
     return row.left + KxScale(4) + KxScale(16) + KxScale(6);
 }
 
+int KxDateColumnWidthFor(int widestText, int dpiScalePercent)
+{
+    if (widestText <= 0) return 0;
+    int width = widestText + MulDiv(10, dpiScalePercent, 100);
+    int least = MulDiv(60, dpiScalePercent, 100);
+    return width < least ? least : width;
+}
+
+int KxDriveIconStyleFor(int lineStyle, int selected, int isDark)
+{
+    if (!lineStyle) return 0;
+    if (selected) return 3;
+    return isDark ? 2 : 1;
+}
+
+void KxFormatCount(DWORD value, wchar_t* out)
+{
+    wchar_t digits[KX_COUNT_CHARS];
+    _snwprintf(digits, KX_COUNT_CHARS, L"%lu", (unsigned long)value);
+    digits[KX_COUNT_CHARS - 1] = L'\0';
+    wchar_t separator[9];
+    if (!GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_STHOUSAND, separator, 9)) lstrcpyW(separator, L",");
+    NUMBERFMTW format{};
+    format.LeadingZero = 1;  // without it, zero comes out as an empty text
+    format.Grouping = 3;
+    format.lpDecimalSep = (LPWSTR)L".";
+    format.lpThousandSep = separator;
+    if (!GetNumberFormatEx(LOCALE_NAME_USER_DEFAULT, 0, digits, &format, out, KX_COUNT_CHARS))
+        lstrcpyW(out, digits);
+}
+
+void KxFormatResultCount(int count, DWORD total, wchar_t* out)
+{
+    wchar_t shown[KX_COUNT_CHARS], all[KX_COUNT_CHARS];
+    KxFormatCount(count > 0 ? (DWORD)count : 0, shown);
+    if (count >= 0 && (DWORD)count < total) {
+        KxFormatCount(total, all);
+        _snwprintf(out, KX_COUNT_TEXT_CHARS, L"%ls of %ls", shown, all);
+    } else {
+        _snwprintf(out, KX_COUNT_TEXT_CHARS, L"%ls", shown);
+    }
+    out[KX_COUNT_TEXT_CHARS - 1] = L'\0';
+}
+
 void KxDrawResultRow(const DRAWITEMSTRUCT* item)
 {
     if ((int)item->itemID < 0 || (int)item->itemID >= g_resultCount) return;
-    const KxResult& result = g_results[item->itemID];
+    int index = (int)item->itemID;
+    const KxResult& result = g_results[index];
     HDC dc = item->hDC;
     bool selected = (item->itemState & ODS_SELECTED) != 0;
     FillRect(dc, &item->rcItem, selected ? g_theme.accentBrush : g_theme.backgroundBrush);
     SetBkMode(dc, TRANSPARENT);
     HGDIOBJ oldFont = SelectObject(dc, g_theme.font);
     RECT row = KxRowArea(item->rcItem), folder, size, date;
+    KxDrawSmallIcon(dc, KxGetResultIcon(result), row.left + KxScale(4), row, KxScale(16));
     KxColumnRects(row, &folder, &size, &date);
-    COLORREF secondary = selected ? RGB(255, 255, 255) : g_theme.secondaryText;
+    COLORREF nameColour = selected ? KX_SELECTED_ROW_TEXT : g_theme.text;
+    COLORREF secondary = selected ? KX_SELECTED_ROW_TEXT : g_theme.secondaryText;
 
-    SetTextColor(dc, selected ? RGB(255, 255, 255) : g_theme.text);
     RECT name{KxNameColumnLeft(row), row.top, folder.left - KxScale(6), row.bottom};
-    KxDrawColumnText(dc, KxFileNameOf(result.path), name, DT_END_ELLIPSIS);
+    int nameWidth = KxDrawHighlightedText(dc, name, KxFileNameOf(result.path), nameColour);
+    g_nameTruncated[index] = nameWidth > name.right - name.left;
     SetTextColor(dc, secondary);
+    SelectObject(dc, g_theme.font);
     KxDrawColumnText(dc, KxFormatDateTime(result.dateModified), date, DT_RIGHT);
     KxDrawColumnText(dc, KxFormatSize(result.size), size, DT_RIGHT);
-    wchar_t parent[KX_PATH_CHARS];
-    const wchar_t* folderText = parent;
-    if (g_settings.folderColumn == KX_FOLDER_FULL)
-        KxParentFolderPath(result.path, parent, KX_PATH_CHARS);
-    else
-        folderText = KxParentFolderName(result.path);
-    KxDrawColumnText(dc, folderText, folder,
-                     g_settings.folderColumn == KX_FOLDER_FULL ? DT_PATH_ELLIPSIS : DT_END_ELLIPSIS);
+    KxDrawDriveIcon(dc, result, selected, &folder);
+    KxDrawFolderText(dc, result, folder, secondary);
     SelectObject(dc, oldFont);
 }
 
@@ -82,53 +227,21 @@ void KxDrawHeaderStrip(HDC dc)
     DeleteObject(fill);
     SetBkMode(dc, TRANSPARENT);
     HGDIOBJ oldFont = SelectObject(dc, g_theme.font);
+    KxDrawHeaderIcon(dc, strip);
 
-    struct {
-        int column;
-        const wchar_t* label;
-        RECT rect;
-        UINT format;
-    } labels[] = {
-        {KX_COLUMN_NAME, L"Name", {KxNameColumnLeft(strip), strip.top, folder.left - KxScale(6), strip.bottom}, DT_END_ELLIPSIS},
+    RECT nameColumn{KxNameColumnLeft(strip), strip.top, folder.left - KxScale(6), strip.bottom};
+    const KxHeaderLabel labels[] = {
+        {KX_COLUMN_NAME, L"Name", nameColumn, DT_END_ELLIPSIS},
         {KX_COLUMN_FOLDER, L"Folder", folder, DT_LEFT},
         {KX_COLUMN_SIZE, L"Size", size, DT_CENTER},
         {KX_COLUMN_DATE, L"Date", date, DT_CENTER},
     };
-    int nameLabelEnd = labels[0].rect.left;
-    for (auto& label : labels) {
-        SIZE extent{};
-        GetTextExtentPoint32W(dc, label.label, (int)wcslen(label.label), &extent);
-        RECT rect = label.rect;
-        if (label.format == DT_CENTER) {
-            int middle = (rect.left + rect.right) / 2;
-            rect.left = middle - extent.cx / 2;
-            rect.right = rect.left + extent.cx;
-        }
-        bool sorted = label.column == g_sortColumn;
-        SetTextColor(dc, sorted ? g_theme.highlight : g_theme.text);
-        DrawTextW(dc, label.label, -1, &rect, label.format | DT_SINGLELINE | DT_VCENTER);
-        int labelEnd = rect.left + extent.cx;
-        if (sorted) {
-            RECT indicator{labelEnd + KxScale(4), strip.top, labelEnd + KxScale(4) + KxScale(14), strip.bottom};
-            DrawTextW(dc, g_sortDescending ? L"\u25BC" : L"\u25B2", 1, &indicator, DT_SINGLELINE | DT_VCENTER);
-            labelEnd = indicator.right;
-        }
-        if (label.column == KX_COLUMN_NAME) nameLabelEnd = labelEnd;
+    int nameLabelEnd = nameColumn.left;
+    for (const KxHeaderLabel& label : labels) {
+        int end = KxDrawHeaderLabel(dc, label, strip);
+        if (label.column == KX_COLUMN_NAME) nameLabelEnd = end;
     }
-
-    wchar_t count[80];
-    if ((DWORD)g_resultCount < g_resultTotal)
-        _snwprintf(count, 80, L"%d of %lu", g_resultCount, g_resultTotal);
-    else
-        _snwprintf(count, 80, L"%d", g_resultCount);
-    count[79] = L'\0';
-    SIZE countExtent{};
-    GetTextExtentPoint32W(dc, count, (int)wcslen(count), &countExtent);
-    RECT countRect{labels[0].rect.left, strip.top, labels[0].rect.right - KxScale(6), strip.bottom};
-    if (nameLabelEnd + KxScale(8) < countRect.right - countExtent.cx) {
-        SetTextColor(dc, g_theme.secondaryText);
-        DrawTextW(dc, count, -1, &countRect, DT_NOPREFIX | DT_SINGLELINE | DT_VCENTER | DT_RIGHT);
-    }
+    KxDrawHeaderCount(dc, nameColumn, nameLabelEnd);
 
     HPEN pen = CreatePen(PS_SOLID, 1, g_theme.border);
     HGDIOBJ oldPen = SelectObject(dc, pen);
@@ -139,25 +252,47 @@ void KxDrawHeaderStrip(HDC dc)
     SelectObject(dc, oldFont);
 }
 
+void KxDrawListPlaceholder(HWND list, HDC dc)
+{
+    if (g_resultCount != 0) return;
+    const wchar_t* text = g_searchFailureText;
+    if (!text && g_editWnd && GetWindowTextLengthW(g_editWnd) > 0) text = L"No results";
+    if (!text) return;
+    RECT row;
+    GetClientRect(list, &row);
+    row.bottom = row.top + (g_theme.rowHeight > 0 ? g_theme.rowHeight : KxScale(20));
+    row.left += KxScale(10);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, g_theme.secondaryText);
+    HGDIOBJ oldFont = SelectObject(dc, g_theme.font);
+    KxDrawColumnText(dc, text, row, 0);
+    SelectObject(dc, oldFont);
+}
+
+void KxFillListBackground(HWND list, HDC dc)
+{
+    RECT client;
+    GetClientRect(list, &client);
+    int top = (int)SendMessageW(list, LB_GETTOPINDEX, 0, 0);
+    if (top < 0) top = 0;
+    if (top < g_resultCount && g_theme.rowHeight > 0) client.top += (g_resultCount - top) * g_theme.rowHeight;
+    if (client.top < client.bottom) FillRect(dc, &client, g_theme.backgroundBrush);
+}
+
 void KxMeasureDateColumn()
 {
     HDC dc = GetDC(g_listWnd);
+    if (!dc) return;
     HGDIOBJ oldFont = SelectObject(dc, g_theme.font);
     int widest = 0;
     for (int i = 0; i < g_resultCount; ++i) {
-        const wchar_t* text = KxFormatDateTime(g_results[i].dateModified);
-        if (!text[0]) continue;
-        SIZE extent{};
-        GetTextExtentPoint32W(dc, text, (int)wcslen(text), &extent);
-        if (extent.cx > widest) widest = extent.cx;
+        int width = KxTextWidth(dc, KxFormatDateTime(g_results[i].dateModified));
+        if (width > widest) widest = width;
     }
     SelectObject(dc, oldFont);
     ReleaseDC(g_listWnd, dc);
-    if (widest <= 0) return;
-    widest += KxScale(10);
-    if (widest < KxScale(60)) widest = KxScale(60);
-    if (widest > KxScale(118)) widest = KxScale(118);
-    g_dateColumnWidth = widest;
+    int columnWidth = KxDateColumnWidthFor(widest, g_theme.dpiScalePercent);
+    if (columnWidth > 0) g_dateColumnWidth = columnWidth;
 }
 
 int KxHeaderColumnAt(POINT point)

@@ -6,12 +6,39 @@ extern bool g_nameTruncated[500];
 // Date column width measured over the current results; 0: not measured.
 extern int g_dateColumnWidth;
 
+constexpr int KX_COUNT_CHARS = 32;
+constexpr int KX_COUNT_TEXT_CHARS = 80;
+
+// What the column geometry depends on besides the row.
+struct KxColumnInput {
+    int dpiScalePercent;
+    int dateColumnWidth;   // 0 or less: not measured
+    int driveIconWidth;    // room the drive icon takes in the folder column; 0 without drive icons
+    int folderColumnFull;  // the folder column shows the full parent path
+};
+
 // The folder, size and date columns of a row (or of the header strip); the name column is what is left.
+void KxComputeColumnRects(const RECT& row, const KxColumnInput& input, RECT* folder, RECT* size, RECT* date);
+// The same with the overlay's current settings and measurements.
 void KxColumnRects(const RECT& row, RECT* folder, RECT* size, RECT* date);
 // Left edge of the name column in a row.
 int KxNameColumnLeft(const RECT& row);
+// Date column width for the widest date text: never below S(60), and never cutting a date; 0 for no text.
+int KxDateColumnWidthFor(int widestText, int dpiScalePercent);
+// Drive icon style of a row: 0 colour, 1 line on light, 2 line on dark, 3 line on a selected row.
+int KxDriveIconStyleFor(int lineStyle, int selected, int isDark);
+
+// value with the user's thousands separator ("56,789"), into KX_COUNT_CHARS characters.
+void KxFormatCount(DWORD value, wchar_t* out);
+// The header's count: "200 of 56,789" while not every match is shown, else "150".
+void KxFormatResultCount(int count, DWORD total, wchar_t* out);
+
 void KxDrawResultRow(const DRAWITEMSTRUCT* item);
 void KxDrawHeaderStrip(HDC dc);
+// The list's first row when it has none to show: why the search failed, or "No results".
+void KxDrawListPlaceholder(HWND list, HDC dc);
+// Fills the list below its last row; the rows paint themselves.
+void KxFillListBackground(HWND list, HDC dc);
 // Widest date text of the current results, kept as the date column's width.
 void KxMeasureDateColumn();
 // The sort column a click at this point of the header strip asks for.

@@ -176,10 +176,12 @@ TEST_F(OverlayFixture, FollowsThePanelWhileShownAndStopsAfterClosing)
     RECT panel = KxtWindowRect(host->leftPanel);
     ASSERT_TRUE(KxtWaitUntil([&] {
         NotifyWinEvent(EVENT_OBJECT_LOCATIONCHANGE, host->leftPanel, OBJID_WINDOW, CHILDID_SELF);
-        RECT overlay = KxtWindowRect(KxtFindOverlay()), close = KxtWindowRect(KxtOverlayControl(204));
-        // The controls are placed just after the window itself; the close button ends at the outer width.
+        RECT overlay = KxtWindowRect(KxtFindOverlay()), close = KxtWindowRect(KxtOverlayControl(204)), client;
+        GetClientRect(KxtFindOverlay(), &client);
+        MapWindowPoints(KxtFindOverlay(), nullptr, (POINT*)&client, 2);
+        // The controls are placed just after the window itself; the close button ends inside the border.
         return overlay.left == panel.left && overlay.right == panel.right && overlay.bottom == panel.bottom &&
-               close.right == overlay.right + 1;
+               close.right == client.right && client.right < overlay.right;
     }));
 
     KxtClickWindow(KxtOverlayControl(204));

@@ -127,3 +127,18 @@ TEST(OverlayLayout, LengthsScaleWithTheDisplay)
     EXPECT_EQ(layout.searchBox.left, 6);
     EXPECT_EQ(layout.closeButton.right, 1000);
 }
+
+TEST(OverlayLayout, EverythingLiesInsideTheBorder)
+{
+    KxLayoutInput input = Input(800, 5, false);
+    input.frameWidth = 2;
+    input.frameHeight = 2;
+    KxLayout layout = KxComputeOverlayLayout(input);
+    EXPECT_EQ(layout.width, 800) << "the window still covers the panel exactly";
+    EXPECT_EQ(layout.top + layout.height, 800);
+    EXPECT_EQ(layout.clientWidth, 798);
+    EXPECT_EQ(layout.height - 2, 5 * 21 + 19 + 29) << "the client area holds header, rows and search bar";
+    EXPECT_EQ(layout.closeButton.right, 798);
+    EXPECT_EQ(layout.header.right, 798);
+    EXPECT_EQ(Width(layout.searchBox), 800 - 2 - 24 - 16 - 112 - 104);
+}

@@ -1,0 +1,114 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "overlay/highlight_text.h"
+#include "overlay/result_rows.h"
+
+namespace {
+
+std::string Marks(const wchar_t* text, const wchar_t* query, int count = -1)
+{
+    if (count < 0) count = (int)wcslen(text);
+    BYTE marks[KX_MARK_CHARS];
+    int any = KxMarkQueryWords(text, count, query, marks);
+    std::string out;
+    for (int i = 0; i < count; ++i) out += marks[i] ? '1' : '0';
+    EXPECT_EQ(any != 0, out.find('1') != std::string::npos) << "the result tells whether anything is marked";
+    return out;
+}
+
+std::wstring ThousandsSeparator()
+{
+    wchar_t separator[9];
+    if (!GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_STHOUSAND, separator, 9)) return L",";
+    return separator;
+}
+
+}  // namespace
+
+TEST(ResultRendering, ColumnRectanglesFromTheRightEdge)
+{
+    struct Case {
+        const char* what;
+        RECT row;
+        KxColumnInput input;
+        RECT folder, size, date;
+    } cases[] = {
+        {"Name, unmeasured date", {0, 0, 800, 21}, {100, 0, 0, 0}, {476, 0, 602, 21}, {608, 0, 672, 21},
+         {678, 0, 796, 21}},
+        {"Full takes 40 % of the row", {0, 0, 800, 21}, {100, 0, 0, 1}, {282, 0, 602, 21}, {608, 0, 672, 21},
+         {678, 0, 796, 21}},
+        {"Full on a narrow row keeps the minimum", {0, 0, 300, 21}, {100, 0, 0, 1}, {-24, 0, 102, 21},
+         {108, 0, 172, 21}, {178, 0, 296, 21}},
+        {"overflow: the row is already 12 narrower", {0, 0, 788, 21}, {100, 0, 0, 0}, {464, 0, 590, 21},
+         {596, 0, 660, 21}, {666, 0, 784, 21}},
+        {"measured date and drive icons", {0, 40, 800, 61}, {100, 90, 23, 0}, {481, 40, 630, 61},
+         {636, 40, 700, 61}, {706, 40, 796, 61}},
+        {"150 %", {10, 0, 1210, 32}, {150, 0, 0, 0}, {724, 0, 913, 32}, {922, 0, 1018, 32}, {1027, 0, 1204, 32}},
+    };
+    for (const Case& c : cases) {
+        RECT folder, size, date;
+        KxComputeColumnRects(c.row, c.input, &folder, &size, &date);
+        EXPECT_TRUE(EqualRect(&folder, &c.folder)) << c.what << ": folder " << folder.left << ".." << folder.right;
+        EXPECT_TRUE(EqualRect(&size, &c.size)) << c.what << ": size " << size.left << ".." << size.right;
+        EXPECT_TRUE(EqualRect(&date, &c.date)) << c.what << ": date " << date.left << ".." << date.right;
+    }
+}
+
+TEST(ResultRendering, DateColumnNeverCutsADate)
+{
+    struct Case {
+        int widest, scale, width;
+    } cases[] = {
+        {0, 100, 0},      // nothing measured: the stored width stays
+        {40, 100, 60},    // raised to the minimum
+        {80, 100, 90},    // text + 10
+        {108, 100, 118},  // exactly the usual cap
+        {130, 100, 140},  // a long date takes its width
+        {40, 150, 90},    // minimum at 150 %
+        {160, 150, 175},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(KxDateColumnWidthFor(c.widest, c.scale), c.width) << c.widest << " px at " << c.scale << " %";
+}
+
+TEST(ResultRendering, QueryWordsMarkEveryMatchIgnoringCase)
+{
+    EXPECT_EQ(Marks(L"README.md", L"re ad"), "111100000");
+    EXPECT_EQ(Marks(L"README.md", L"md README"), "111111011");
+    EXPECT_EQ(Marks(L"ReadMe", L"e"), "010001");
+    EXPECT_EQ(Marks(L"aaa", L"aa"), "111") << "overlapping matches";
+    EXPECT_EQ(Marks(L"readme.md", L"me."), "000011100") << "punctuation belongs to the word";
+    EXPECT_EQ(Marks(L"abc", L"abcd"), "000") << "a word longer than the text";
+    EXPECT_EQ(Marks(L"README", L" \t  "), "000000") << "only gaps: no words";
+    EXPECT_EQ(Marks(L"README", L""), "000000");
+    EXPECT_EQ(Marks(L"abcabc", L"bc", 4), "0110") << "only the first count characters take part";
+    EXPECT_EQ(Marks(L"report 2024.pdf", L"\t2024\t"), "000000011110000");
+}
+
+TEST(ResultRendering, CountsUseTheUsersThousandsSeparator)
+{
+    std::wstring sep = ThousandsSeparator();
+    wchar_t text[KX_COUNT_TEXT_CHARS];
+    KxFormatResultCount(200, 56789, text);
+    EXPECT_EQ(std::wstring(text), L"200 of 56" + sep + L"789");
+    KxFormatResultCount(150, 150, text);
+    EXPECT_EQ(std::wstring(text), L"150") << "all matches shown";
+    KxFormatResultCount(5, 3, text);
+    EXPECT_EQ(std::wstring(text), L"5");
+    KxFormatResultCount(0, 0, text);
+    EXPECT_EQ(std::wstring(text), L"0");
+    wchar_t count[KX_COUNT_CHARS];
+    KxFormatCount(4294967295u, count);
+    EXPECT_EQ(std::wstring(count), L"4" + sep + L"294" + sep + L"967" + sep + L"295");
+}
+
+TEST(ResultRendering, DriveIconStyleOfARow)
+{
+    EXPECT_EQ(KxDriveIconStyleFor(0, 1, 1), 0) << "colour pictures on every row";
+    EXPECT_EQ(KxDriveIconStyleFor(1, 0, 0), 1);
+    EXPECT_EQ(KxDriveIconStyleFor(1, 0, 1), 2);
+    EXPECT_EQ(KxDriveIconStyleFor(1, 1, 0), 3);
+    EXPECT_EQ(KxDriveIconStyleFor(1, 1, 1), 3);
+}
