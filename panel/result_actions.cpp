@@ -1,5 +1,8 @@
 #include "panel/result_actions.h"
 
+#include <string.h>
+#include <wchar.h>
+
 #include "core/host_interface.h"
 #include "core/log.h"
 #include "overlay/overlay_placement.h"
@@ -16,4 +19,26 @@ void KxActivateSelectedResults()
 {
     KxLog(L"KxActivateSelectedResults: PARKED per user request - closing the overlay, no TC panel/copy action taken.");
     KxCloseOverlay();
+}
+
+void KxCopyTextToClipboard(HWND owner, const wchar_t* text)
+{
+    size_t bytes = (wcslen(text) + 1) * sizeof(wchar_t);
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    if (!memory) return;
+    void* copy = GlobalLock(memory);
+    if (!copy) {
+        GlobalFree(memory);
+        return;
+    }
+    memcpy(copy, text, bytes);
+    GlobalUnlock(memory);
+    if (!OpenClipboard(owner)) {
+        GlobalFree(memory);
+        return;
+    }
+    EmptyClipboard();
+    // Once set, the clipboard owns the memory.
+    if (!SetClipboardData(CF_UNICODETEXT, memory)) GlobalFree(memory);
+    CloseClipboard();
 }

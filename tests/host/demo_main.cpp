@@ -36,6 +36,11 @@ int wmain(int argc, wchar_t** argv)
     std::wstring theme = KxtArgument(argc, argv, L"--theme", L"Light");
     std::wstring query = KxtArgument(argc, argv, L"--query", L"readme");
     std::wstring readyFile = KxtArgument(argc, argv, L"--ready-file", L"");
+    std::wstring show = KxtArgument(argc, argv, L"--show", L"list");
+    // Settings lines for [Display], separated by ';' ("DriveIconStyle=Line;FolderColumn=Name").
+    std::wstring extraLines;
+    for (wchar_t c : KxtArgument(argc, argv, L"--display-lines", L"") + L";")
+        extraLines += c == L';' ? std::wstring(L"\r\n") : std::wstring(1, c);
 
     KxtHost& host = KxtCreateHost(40, 30, 1200, 760);
     KxtEverythingPeerOptions options;
@@ -45,7 +50,7 @@ int wmain(int argc, wchar_t** argv)
     if (!KxtStartEverythingPeer(options, peer)) return KxtFail("the Everything stand-in did not start");
 
     std::wstring folder = KxtPreparePluginFolder();
-    KxtWriteConfig(folder, KxtLoggingConfig(L"ThemeMode=" + theme + L"\r\n"));
+    KxtWriteConfig(folder, KxtLoggingConfig(L"ThemeMode=" + theme + L"\r\n" + extraLines));
     KxtPlugin plugin = KxtLoadPlugin(folder);
     if (!plugin.module || !KxtWaitForHook(plugin)) return KxtFail("the plug-in did not start");
 
@@ -58,6 +63,18 @@ int wmain(int argc, wchar_t** argv)
     KxtWaitUntil([] { return KxtOverlayRowCount() > 0; }, 10000);
     // Let the overlay paint its rows before the picture is taken.
     RedrawWindow(KxtFindOverlay(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    KxtPumpMessages();
+    if (show == L"menu" || show == L"about") {
+        KxtClickWindow(KxtOverlayControl(203));
+        if (!KxtWaitUntil([] { return IsWindowVisible(FindWindowW(L"#32768", nullptr)) != FALSE; }, 30000))
+            return KxtFail("the filter menu did not open");
+    }
+    if (show == L"about") {
+        KxtPressChord({}, VK_UP);
+        KxtPressChord({}, VK_RETURN);
+        if (!KxtWaitUntil([] { return IsWindowVisible(FindWindowW(L"TC_Korvex_AboutBox", nullptr)) != FALSE; }, 30000))
+            return KxtFail("the about box did not open");
+    }
     KxtPumpMessages();
     printf("demo ready: %d rows for \"%ls\" over %ls\n", KxtOverlayRowCount(), query.c_str(), root.c_str());
     fflush(stdout);
