@@ -80,7 +80,9 @@ HICON KxSpilledIcon(const wchar_t* key)
 void KxIconKeyOf(const wchar_t* path, wchar_t* key)
 {
     key[0] = L'\0';
-    const wchar_t* dot = wcsrchr(path, L'.');
+    // The dot of a folder name is no extension: "C:\v1.2\Makefile" has none.
+    const wchar_t* slash = wcsrchr(path, L'\\');
+    const wchar_t* dot = wcsrchr(slash ? slash + 1 : path, L'.');
     if (dot) lstrcpynW(key, dot, KX_ICON_KEY_CHARS);
 }
 
