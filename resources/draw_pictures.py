@@ -4,6 +4,7 @@
     draw_pictures.py resources OUTDIR   the 36 drive-icon groups (drive_icon_NNN.ico) and the
                                         about box's picture (about_picture.vslg)
     draw_pictures.py sheet OUT.png      every drive icon at 16 and 32 px in the four styles
+    draw_pictures.py check-sheet PNG    fails when that overview no longer matches the sources
     draw_pictures.py zoom OUT.png       the same at 12..48 px, enlarged, for checking by eye
 
 The sources are a small subset of SVG: rect (x y width height rx), circle (cx cy r), polygon
@@ -39,6 +40,7 @@ DRIVE_PICTURES = [  # icon index order
     "hard_disk", "external_disk", "usb_stick", "sd_card", "network_disk",
     "network_folder", "network_disk_offline", "disc", "memory_module",
 ]
+OVERVIEW_SIZES = [16, 32]
 ICON_SIZES = [12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 24, 26, 28, 30, 32, 36, 40, 44, 48]
 ABOUT_SIZES = [(23, 16), (26, 18), (29, 20), (33, 23), (39, 27), (46, 32), (52, 36), (59, 41), (65, 45), (78, 54)]
 ABOUT_DATA_OFFSET = 128
@@ -435,7 +437,7 @@ def theme_colours():
     return {0: rgb(light[0]), 1: rgb(light[0]), 2: rgb(dark[0]), 3: rgb(light[5])}
 
 
-def sheet(path, sizes, zoom):
+def sheet_rows(sizes, zoom):
     """Per style one band: the 9 pictures at each size, on the background that style is drawn on."""
     sources = [read_source(n) for n in DRIVE_PICTURES]
     backgrounds = theme_colours()
@@ -462,8 +464,35 @@ def sheet(path, sizes, zoom):
                                 line[x + px_ * zoom + dx] = colour
                 x += c
             x += pad
-    with open(path, "wb") as f:
-        f.write(png_bytes(width, len(rows), rows))
+    return rows
+
+
+def png_rows(data):
+    """The pixel rows of a PNG written by png_bytes (8-bit RGB, no filters); None for any other."""
+    if data[:8] != b"\x89PNG\r\n\x1a\n":
+        return None
+    pos, header, packed = 8, None, b""
+    while pos + 8 <= len(data):
+        length, tag = struct.unpack(">I4s", data[pos : pos + 8])
+        body = data[pos + 8 : pos + 8 + length]
+        if tag == b"IHDR":
+            header = struct.unpack(">IIBBBBB", body)
+        elif tag == b"IDAT":
+            packed += body
+        pos += 12 + length
+    if not header or header[2:] != (8, 2, 0, 0, 0):
+        return None
+    width, height = header[:2]
+    raw = zlib.decompress(packed)
+    stride = 1 + 3 * width
+    if len(raw) != stride * height or any(raw[y * stride] for y in range(height)):
+        return None
+    return [[tuple(raw[y * stride + 1 + 3 * x : y * stride + 4 + 3 * x]) for x in range(width)] for y in range(height)]
+
+
+def write_sheet(path, sizes, zoom):
+    rows = sheet_rows(sizes, zoom)
+    write_file(path, png_bytes(len(rows[0]), len(rows), rows))
 
 
 def main(argv):
@@ -479,9 +508,14 @@ def main(argv):
                 write_file(os.path.join(target, f"drive_icon_{200 + 16 * style + index}.ico"), data)
         write_file(os.path.join(target, "about_picture.vslg"), vslg_bytes(read_source("about_mark")))
     elif command == "sheet":
-        sheet(target, [16, 32], 1)
+        write_sheet(target, OVERVIEW_SIZES, 1)
+    elif command == "check-sheet":
+        with open(target, "rb") as f:
+            if png_rows(f.read()) != sheet_rows(OVERVIEW_SIZES, 1):
+                raise SystemExit(f"{target} does not show the drive icons as drawn now; "
+                                 f"redraw it with: draw_pictures.py sheet {target}")
     elif command == "zoom":
-        sheet(target, [12, 16, 20, 24, 32, 48], 6)
+        write_sheet(target, [12, 16, 20, 24, 32, 48], 6)
     else:
         raise SystemExit(__doc__)
 
