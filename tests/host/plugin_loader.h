@@ -2,6 +2,8 @@
 #include <windows.h>
 
 #include <string>
+#include <type_traits>
+#include <vector>
 
 // The plug-in loaded the way the host loads it: a copy of the DLL in its own folder,
 // LoadLibrary, then exports looked up by name.
@@ -31,4 +33,24 @@ bool KxtWaitForHook(const KxtPlugin& plugin);
 std::wstring KxtLoggingConfig(const std::wstring& extraDisplayLines = L"");
 
 typedef int(__stdcall* KxtFsInitProc)(int, void*, void*, void*);
+
+// The names the plug-in lists for its root through FsFindFirst/FsFindNext (char) or their W forms (WCHAR).
+template <typename Text>
+std::vector<std::basic_string<Text>> KxtListPluginRoot(const KxtPlugin& plugin)
+{
+    typedef std::conditional_t<sizeof(Text) == 1, WIN32_FIND_DATAA, WIN32_FIND_DATAW> FindData;
+    const bool wide = sizeof(Text) != 1;
+    auto findFirst = plugin.Get<HANDLE(__stdcall*)(Text*, FindData*)>(wide ? "FsFindFirstW" : "FsFindFirst");
+    auto findNext = plugin.Get<BOOL(__stdcall*)(HANDLE, FindData*)>(wide ? "FsFindNextW" : "FsFindNext");
+    auto findClose = plugin.Get<int(__stdcall*)(HANDLE)>("FsFindClose");
+    std::vector<std::basic_string<Text>> names;
+    FindData found{};
+    Text root[2] = {'\\', 0};
+    HANDLE handle = findFirst(root, &found);
+    if (handle == INVALID_HANDLE_VALUE) return names;
+    do names.push_back(found.cFileName);
+    while (findNext(handle, &found));
+    findClose(handle);
+    return names;
+}
 typedef void(__stdcall* KxtContentGetDetectStringProc)(char*, int);

@@ -200,17 +200,7 @@ namespace {
 
 std::vector<std::string> KxtListRoot(const KxtPlugin& plugin)
 {
-    auto findFirst = plugin.Get<HANDLE(__stdcall*)(char*, WIN32_FIND_DATAA*)>("FsFindFirst");
-    auto findNext = plugin.Get<BOOL(__stdcall*)(HANDLE, WIN32_FIND_DATAA*)>("FsFindNext");
-    auto findClose = plugin.Get<int(__stdcall*)(HANDLE)>("FsFindClose");
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found{};
-    HANDLE handle = findFirst((char*)"\\", &found);
-    if (handle == INVALID_HANDLE_VALUE) return names;
-    do names.push_back(found.cFileName);
-    while (findNext(handle, &found));
-    findClose(handle);
-    return names;
+    return KxtListPluginRoot<char>(plugin);
 }
 
 }  // namespace

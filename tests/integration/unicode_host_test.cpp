@@ -8,31 +8,11 @@
 
 namespace {
 
-typedef HANDLE(__stdcall* KxtFindFirstWProc)(WCHAR*, WIN32_FIND_DATAW*);
-typedef HANDLE(__stdcall* KxtFindFirstProc)(char*, WIN32_FIND_DATAA*);
-typedef BOOL(__stdcall* KxtFindNextWProc)(HANDLE, WIN32_FIND_DATAW*);
-typedef BOOL(__stdcall* KxtFindNextProc)(HANDLE, WIN32_FIND_DATAA*);
-typedef int(__stdcall* KxtFindCloseProc)(HANDLE);
 typedef int(__stdcall* KxtGetFileWProc)(WCHAR*, WCHAR*, int, void*);
 typedef int(__stdcall* KxtGetFileProc)(char*, char*, int, void*);
 typedef BOOL(__stdcall* KxtDeleteFileWProc)(WCHAR*);
 typedef BOOL(__stdcall* KxtDeleteFileProc)(char*);
 typedef int(__stdcall* KxtValueWProc)(WCHAR*, int, int, void*, int, int);
-
-template <typename FindData, typename Text>
-std::vector<std::basic_string<Text>> KxtListRoot(HANDLE(__stdcall* findFirst)(Text*, FindData*),
-                                                 BOOL(__stdcall* findNext)(HANDLE, FindData*),
-                                                 KxtFindCloseProc findClose, const Text* root)
-{
-    std::vector<std::basic_string<Text>> names;
-    FindData found{};
-    HANDLE handle = findFirst((Text*)root, &found);
-    if (handle == INVALID_HANDLE_VALUE) return names;
-    do names.push_back(found.cFileName);
-    while (findNext(handle, &found));
-    findClose(handle);
-    return names;
-}
 
 }  // namespace
 
@@ -70,12 +50,8 @@ TEST(UnicodeHost, LookAlikeNamesReachOnlyTheirOwnFilesThroughTheExports)
     }
     KxtStopEverythingPeer(peer);
 
-    auto findClose = plugin.Get<KxtFindCloseProc>("FsFindClose");
-    std::vector<std::wstring> wide = KxtListRoot(plugin.Get<KxtFindFirstWProc>("FsFindFirstW"),
-                                                 plugin.Get<KxtFindNextWProc>("FsFindNextW"), findClose, L"\\");
-    EXPECT_EQ(wide, (std::vector<std::wstring>{L"f\u0131le.txt", L"file.txt"}));
-    std::vector<std::string> ansi = KxtListRoot(plugin.Get<KxtFindFirstProc>("FsFindFirst"),
-                                                plugin.Get<KxtFindNextProc>("FsFindNext"), findClose, "\\");
+    EXPECT_EQ(KxtListPluginRoot<wchar_t>(plugin), (std::vector<std::wstring>{L"f\u0131le.txt", L"file.txt"}));
+    std::vector<std::string> ansi = KxtListPluginRoot<char>(plugin);
     ASSERT_EQ(ansi.size(), 2u);
     EXPECT_NE(ansi[0], "file.txt") << "no look-alike letter";
     EXPECT_EQ(ansi[1], "file.txt");
