@@ -161,3 +161,25 @@ TEST(PublishedNames, WithHistoryANameNeverPassesToAnotherPath)
     }
     EXPECT_FALSE(KxNameGivenToOtherPath(&history, KxFoldedTextHash(L"never given"), 1));
 }
+
+// The index finds a name through the hash of its folded text; two names the set counts as equal must
+// share that hash, or the set could hold both.
+TEST(PublishedNames, HashFoldsEveryCharacterAsTheSetComparesNames)
+{
+    int mismatches = 0;
+    for (unsigned c = 1; c <= 0xFFFF; ++c) {
+        if (c >= 0xD800 && c <= 0xDFFF) continue;
+        wchar_t a[2] = {(wchar_t)c, 0};
+        wchar_t upper[2] = {(wchar_t)c, 0};
+        wchar_t lower[2] = {(wchar_t)c, 0};
+        CharUpperBuffW(upper, 1);
+        CharLowerBuffW(lower, 1);
+        for (wchar_t other : {(wchar_t)towupper(c), (wchar_t)towlower(c), upper[0], lower[0]}) {
+            wchar_t b[2] = {other, 0};
+            bool equal = _wcsicmp(a, b) == 0;
+            bool sameHash = KxFoldedTextHash(a) == KxFoldedTextHash(b);
+            if (equal != sameHash && mismatches++ < 5) ADD_FAILURE() << std::hex << c << " and " << (unsigned)other;
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
+}
