@@ -74,13 +74,29 @@ void KxReadPictures(KxSettings& settings)
     }
 }
 
+// A value written through KxWriteQuotedText: read with room for its extra quotes, then cut to capacity.
+void KxReadQuotedText(const wchar_t* section, const wchar_t* key, wchar_t* out, int capacity)
+{
+    wchar_t text[KX_HISTORY_CHARS + 4];
+    KxReadText(section, key, L"", text, KX_HISTORY_CHARS + 4);
+    lstrcpynW(out, text, capacity);
+}
+
+// Values the user chose (search texts, filter names) must read back exactly, quotes included.
+void KxWriteQuotedText(const wchar_t* section, const wchar_t* key, const wchar_t* value)
+{
+    wchar_t text[KX_HISTORY_CHARS + 4];
+    const wchar_t* written = value && KxQuoteProfileValue(value, text, KX_HISTORY_CHARS + 4) ? text : value;
+    WritePrivateProfileStringW(section, key, written, g_configPath);
+}
+
 void KxReadHistory(KxHistory& history)
 {
     history.count = 0;
     for (int n = 1; n <= KX_HISTORY_MAX; ++n) {
         wchar_t key[16];
         _snwprintf(key, 16, L"Search%d", n);
-        KxReadText(L"History", key, L"", history.entries[history.count], KX_HISTORY_CHARS);
+        KxReadQuotedText(L"History", key, history.entries[history.count], KX_HISTORY_CHARS);
         if (history.entries[history.count][0] != L'\0') history.count++;
     }
 }
@@ -90,8 +106,7 @@ void KxWriteHistory(const KxHistory& history)
     for (int n = 1; n <= KX_HISTORY_MAX; ++n) {
         wchar_t key[16];
         _snwprintf(key, 16, L"Search%d", n);
-        WritePrivateProfileStringW(L"History", key, n <= history.count ? history.entries[n - 1] : nullptr,
-                                   g_configPath);
+        KxWriteQuotedText(L"History", key, n <= history.count ? history.entries[n - 1] : nullptr);
     }
 }
 
@@ -142,7 +157,7 @@ void KxLoadSettings()
     KxReadText(L"Display", L"ThemeMode", L"Auto", text, 16);
     s.themeMode = KxParseThemeMode(text);
     KxReadText(L"Everything", L"EverythingIniPath", L"Auto", s.everythingIniPath, 2048);
-    KxReadText(L"Filters", L"LastSelectedFilter", L"", s.lastSelectedFilter, 128);
+    KxReadQuotedText(L"Filters", L"LastSelectedFilter", s.lastSelectedFilter, 128);
     KxReadText(L"Filters", L"DriveScope", L"All", text, 16);
     s.driveScope = KxParseDriveScope(text);
     s.everythingDebug = KxReadSwitch(L"Everything", L"EverythingDebug", L"N", 8, L"Y", 1);
@@ -180,7 +195,7 @@ void KxReloadSettingsIfChanged()
 void KxSaveLastSelectedFilter(const KxFilter& filter)
 {
     lstrcpynW(g_settings.lastSelectedFilter, filter.name, 128);
-    WritePrivateProfileStringW(L"Filters", L"LastSelectedFilter", g_settings.lastSelectedFilter, g_configPath);
+    KxWriteQuotedText(L"Filters", L"LastSelectedFilter", g_settings.lastSelectedFilter);
 }
 
 void KxSaveDriveScope()

@@ -65,5 +65,8 @@ DWORD KxParseSortOrder(const wchar_t* text);
 // Date picture: D->d, Y->y, m->M. Time picture: M->m, S->s, T->t.
 void KxMapDatePicture(wchar_t* picture);
 void KxMapTimePicture(wchar_t* picture);
+// The text to write for a value so that the profile functions read it back unchanged: they strip one
+// pair of quotes (double or single) around a value, so such a value gets one more pair. 0 when it does not fit.
+int KxQuoteProfileValue(const wchar_t* value, wchar_t* out, int capacity);
 // Applies one committed search text; returns 1 when the list changed.
 int KxHistoryAdd(KxHistory& history, const wchar_t* text);

@@ -1,3 +1,4 @@
+#include <string.h>
 #include <wchar.h>
 #include <wctype.h>
 
@@ -109,5 +110,23 @@ int KxHistoryAdd(KxHistory& history, const wchar_t* text)
     if (found < 1 && history.count < KX_HISTORY_MAX) history.count++;
     memmove(history.entries[1], history.entries[0], sizeof(history.entries[0]) * shifted);
     lstrcpynW(history.entries[0], start, KX_HISTORY_CHARS);
+    return 1;
+}
+
+int KxQuoteProfileValue(const wchar_t* value, wchar_t* out, int capacity)
+{
+    int length = (int)wcslen(value);
+    bool stripped = length >= 2 && (value[0] == L'"' || value[0] == L'\'') && value[length - 1] == value[0];
+    int needed = length + (stripped ? 2 : 0) + 1;
+    if (needed > capacity) {
+        if (capacity > 0) out[0] = L'\0';
+        return 0;
+    }
+    int at = 0;
+    if (stripped) out[at++] = L'"';
+    memcpy(out + at, value, length * sizeof(wchar_t));
+    at += length;
+    if (stripped) out[at++] = L'"';
+    out[at] = L'\0';
     return 1;
 }

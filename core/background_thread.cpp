@@ -46,6 +46,16 @@ void KxHandleAutoOpenOverlay()
 
 }  // namespace
 
+int KxHandleThreadMessage(const MSG& message)
+{
+    if (message.hwnd != nullptr) return 0;
+    switch (message.message) {
+    case WM_KX_AUTOOPEN_OVERLAY: KxHandleAutoOpenOverlay(); return 1;
+    case WM_KX_OPEN_OVERLAY: KxOpenOverlay(); return 1;
+    default: return 0;
+    }
+}
+
 DWORD WINAPI KxBackgroundThreadProc(LPVOID)
 {
     g_hookThreadId = GetCurrentThreadId();
@@ -64,10 +74,7 @@ DWORD WINAPI KxBackgroundThreadProc(LPVOID)
     KxInstallKeyboardHook();
 
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (message.hwnd == nullptr && message.message == WM_KX_AUTOOPEN_OVERLAY) {
-            KxHandleAutoOpenOverlay();
-            continue;
-        }
+        if (KxHandleThreadMessage(message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }

@@ -5,23 +5,36 @@
 
 namespace {
 
-// Formats whose data is a GDI or metafile handle rather than a memory block cannot be copied byte for byte.
-int KxIsMemoryFormat(UINT format)
+// Families of formats that Windows synthesizes from one another.
+enum KxFormatFamily { KX_FAMILY_NONE, KX_FAMILY_TEXT, KX_FAMILY_BITMAP, KX_FAMILY_METAFILE };
+
+struct KxFormatRule {
+    UINT format;
+    KxFormatFamily family;
+    bool copyable;  // a memory block, or an enhanced metafile
+};
+
+const KxFormatRule kFormatRules[] = {
+    {CF_UNICODETEXT, KX_FAMILY_TEXT, true},     {CF_TEXT, KX_FAMILY_TEXT, true},
+    {CF_OEMTEXT, KX_FAMILY_TEXT, true},         {CF_DIB, KX_FAMILY_BITMAP, true},
+    {CF_DIBV5, KX_FAMILY_BITMAP, true},         {CF_BITMAP, KX_FAMILY_BITMAP, false},
+    {CF_PALETTE, KX_FAMILY_BITMAP, false},      {CF_ENHMETAFILE, KX_FAMILY_METAFILE, true},
+    {CF_METAFILEPICT, KX_FAMILY_METAFILE, false}, {CF_OWNERDISPLAY, KX_FAMILY_NONE, false},
+    {CF_DSPBITMAP, KX_FAMILY_NONE, false},      {CF_DSPMETAFILEPICT, KX_FAMILY_NONE, false},
+    {CF_DSPENHMETAFILE, KX_FAMILY_NONE, false},
+};
+
+KxFormatRule KxRuleOf(UINT format)
 {
-    switch (format) {
-    case CF_BITMAP:
-    case CF_METAFILEPICT:
-    case CF_PALETTE:
-    case CF_ENHMETAFILE:
-    case CF_OWNERDISPLAY:
-    case CF_DSPBITMAP:
-    case CF_DSPMETAFILEPICT:
-    case CF_DSPENHMETAFILE: return 0;
-    default: return !(format >= CF_GDIOBJFIRST && format <= CF_GDIOBJLAST);
-    }
+    for (const KxFormatRule& rule : kFormatRules)
+        if (rule.format == format) return rule;
+    // GDI objects and private handles are not memory blocks; everything else (registered formats) is.
+    bool handle = (format >= CF_GDIOBJFIRST && format <= CF_GDIOBJLAST) ||
+                  (format >= CF_PRIVATEFIRST && format <= CF_PRIVATELAST);
+    return {format, KX_FAMILY_NONE, !handle};
 }
 
-HGLOBAL KxCopyGlobal(HGLOBAL source)
+HANDLE KxCopyGlobal(HGLOBAL source)
 {
     SIZE_T size = GlobalSize(source);
     const void* from = GlobalLock(source);
@@ -39,36 +52,97 @@ HGLOBAL KxCopyGlobal(HGLOBAL source)
     return copy;
 }
 
+HANDLE KxCopyFormat(UINT format)
+{
+    HANDLE data = GetClipboardData(format);
+    if (!data) return nullptr;
+    if (format == CF_ENHMETAFILE) return CopyEnhMetaFileW((HENHMETAFILE)data, nullptr);
+    return KxCopyGlobal((HGLOBAL)data);
+}
+
+void KxFreeFormat(const KxClipboardFormat& saved)
+{
+    if (!saved.copy) return;
+    if (saved.format == CF_ENHMETAFILE)
+        DeleteEnhMetaFile((HENHMETAFILE)saved.copy);
+    else
+        GlobalFree((HGLOBAL)saved.copy);
+}
+
+// Another program may hold the clipboard open for a moment; wait a little, never long.
+int KxOpenClipboardBriefly(HWND owner)
+{
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        if (OpenClipboard(owner)) return 1;
+        Sleep(10);
+    }
+    return 0;
+}
+
+int KxCopyKeptFormats(KxClipboardSnapshot& snapshot, const UINT* formats, const bool* keep, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        if (!keep[i]) continue;
+        HANDLE copy = KxCopyFormat(formats[i]);
+        if (!copy) return 0;
+        snapshot.formats[snapshot.count++] = {formats[i], copy};
+    }
+    return 1;
+}
+
 }  // namespace
 
-KxClipboardSnapshot KxSaveClipboard(HWND owner)
+int KxChooseClipboardFormats(const UINT* formats, int count, bool* keep)
 {
-    KxClipboardSnapshot snapshot{nullptr, 0};
-    if (!OpenClipboard(owner)) return snapshot;
-    int available = CountClipboardFormats();
-    if (available > 0) snapshot.formats = (KxClipboardFormat*)malloc(sizeof(KxClipboardFormat) * available);
-    for (UINT format = 0; snapshot.formats && snapshot.count < available && (format = EnumClipboardFormats(format));) {
-        if (!KxIsMemoryFormat(format)) continue;
-        HANDLE data = GetClipboardData(format);
-        HGLOBAL copy = data ? KxCopyGlobal((HGLOBAL)data) : nullptr;
-        if (copy) snapshot.formats[snapshot.count++] = {format, copy};
+    bool familyKept[4] = {};
+    for (int i = 0; i < count; ++i) {
+        KxFormatRule rule = KxRuleOf(formats[i]);
+        keep[i] = rule.copyable && !(rule.family != KX_FAMILY_NONE && familyKept[rule.family]);
+        if (keep[i] && rule.family != KX_FAMILY_NONE) familyKept[rule.family] = true;
     }
+    for (int i = 0; i < count; ++i) {
+        KxFormatRule rule = KxRuleOf(formats[i]);
+        if (!rule.copyable && (rule.family == KX_FAMILY_NONE || !familyKept[rule.family])) return 0;
+    }
+    return 1;
+}
+
+int KxSaveClipboard(HWND owner, KxClipboardSnapshot& snapshot)
+{
+    snapshot = {nullptr, 0};
+    if (!KxOpenClipboardBriefly(owner)) return 0;
+    int available = CountClipboardFormats();
+    UINT* formats = available > 0 ? (UINT*)malloc(sizeof(UINT) * available) : nullptr;
+    bool* keep = available > 0 ? (bool*)malloc(sizeof(bool) * available) : nullptr;
+    snapshot.formats = available > 0 ? (KxClipboardFormat*)malloc(sizeof(KxClipboardFormat) * available) : nullptr;
+    int ok = available == 0 || (formats && keep && snapshot.formats);
+    int listed = 0;
+    for (UINT format = 0; ok && listed < available && (format = EnumClipboardFormats(format));) formats[listed++] = format;
+    ok = ok && KxChooseClipboardFormats(formats, listed, keep) && KxCopyKeptFormats(snapshot, formats, keep, listed);
     CloseClipboard();
-    return snapshot;
+    free(keep);
+    free(formats);
+    if (!ok) KxFreeClipboardSnapshot(snapshot);
+    return ok;
 }
 
 void KxRestoreClipboard(HWND owner, KxClipboardSnapshot& snapshot)
 {
-    if (OpenClipboard(owner)) {
+    if (KxOpenClipboardBriefly(owner)) {
         EmptyClipboard();
         for (int i = 0; i < snapshot.count; ++i) {
-            // The clipboard owns a block once it is accepted.
-            if (SetClipboardData(snapshot.formats[i].format, snapshot.formats[i].copy)) snapshot.formats[i].copy = nullptr;
+            // The clipboard owns a copy once it is accepted.
+            if (SetClipboardData(snapshot.formats[i].format, snapshot.formats[i].copy))
+                snapshot.formats[i].copy = nullptr;
         }
         CloseClipboard();
     }
-    for (int i = 0; i < snapshot.count; ++i)
-        if (snapshot.formats[i].copy) GlobalFree(snapshot.formats[i].copy);
+    KxFreeClipboardSnapshot(snapshot);
+}
+
+void KxFreeClipboardSnapshot(KxClipboardSnapshot& snapshot)
+{
+    for (int i = 0; i < snapshot.count; ++i) KxFreeFormat(snapshot.formats[i]);
     free(snapshot.formats);
     snapshot = {nullptr, 0};
 }
@@ -76,7 +150,7 @@ void KxRestoreClipboard(HWND owner, KxClipboardSnapshot& snapshot)
 int KxReadClipboardText(HWND owner, wchar_t* out, int capacity)
 {
     out[0] = L'\0';
-    if (!OpenClipboard(owner)) return 0;
+    if (!KxOpenClipboardBriefly(owner)) return 0;
     HANDLE data = GetClipboardData(CF_UNICODETEXT);
     const wchar_t* text = data ? (const wchar_t*)GlobalLock((HGLOBAL)data) : nullptr;
     if (text) {
@@ -92,4 +166,12 @@ int KxReadClipboardText(HWND owner, wchar_t* out, int capacity)
     }
     CloseClipboard();
     return out[0] != L'\0';
+}
+
+int KxIsClipboardOwnerHung()
+{
+    HWND owner = GetClipboardOwner();
+    if (!owner || !IsWindow(owner)) return 0;
+    DWORD_PTR result = 0;
+    return !SendMessageTimeoutW(owner, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, 500, &result);
 }

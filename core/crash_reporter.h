@@ -7,3 +7,21 @@ LONG CALLBACK KxCrashHandler(EXCEPTION_POINTERS* pointers);
 int KxShouldReportException(DWORD code, int insidePlugin);
 void KxFormatExceptionLine(const SYSTEMTIME& time, DWORD code, const void* address, const wchar_t* moduleName,
                            int insidePlugin, DWORD processId, wchar_t* out, int capacity);
+
+// A host that raises exceptions by the thousand must neither be slowed nor fill the disk: so many lines
+// per second and per process, and one line that says when further ones are left out.
+constexpr int KX_EXCEPTION_LINES_PER_SECOND = 10;
+constexpr int KX_EXCEPTION_LINES_PER_PROCESS = 500;
+
+enum KxExceptionLine { KX_LINE_NONE, KX_LINE_EXCEPTION, KX_LINE_SECOND_FULL, KX_LINE_PROCESS_FULL };
+
+struct KxExceptionLogBudget {
+    DWORD secondStart;
+    int linesInSecond;
+    int linesInProcess;
+    bool secondNoticeWritten;
+    bool processNoticeWritten;
+};
+
+// Which line, if any, a reportable exception at tick count now gets; charges the budget for it.
+KxExceptionLine KxTakeExceptionLine(KxExceptionLogBudget& budget, DWORD now);

@@ -4,7 +4,7 @@
 
 #include "config/settings.h"
 #include "core/host_interface.h"
-#include "overlay/overlay_placement.h"
+#include "core/background_thread.h"
 
 HHOOK g_keyboardHook;
 
@@ -30,8 +30,8 @@ LRESULT CALLBACK KxKeyboardHookProc(int code, WPARAM message, LPARAM event)
     // Shift and the Windows key are not looked at; a WM_SYSKEYDOWN never counts.
     if (code == HC_ACTION && message == WM_KEYDOWN &&
         ((const KBDLLHOOKSTRUCT*)event)->vkCode == (DWORD)g_settings.hotkeyLetter && KxIsKeyDown(VK_CONTROL) &&
-        KxIsKeyDown(VK_MENU) && KxIsHostInForeground()) {
-        KxOpenOverlay();
+        KxIsKeyDown(VK_MENU) && KxIsHostInForeground() &&
+        PostThreadMessageW(GetCurrentThreadId(), WM_KX_OPEN_OVERLAY, 0, 0)) {
         return 1;
     }
     return CallNextHookEx(g_keyboardHook, code, message, event);

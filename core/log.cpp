@@ -53,6 +53,11 @@ void KxAppendUtf8Line(const wchar_t* path, const wchar_t* text, int maxBytes)
 {
     char record[KX_UTF8_LINE_CAPACITY];
     if (maxBytes > KX_UTF8_LINE_CAPACITY - 1) maxBytes = KX_UTF8_LINE_CAPACITY - 1;
+    KxWriteUtf8Record(path, text, record, maxBytes);
+}
+
+void KxWriteUtf8Record(const wchar_t* path, const wchar_t* text, char* record, int maxBytes)
+{
     int bytes = WideCharToMultiByte(CP_UTF8, 0, text, -1, record, maxBytes, nullptr, nullptr);
     if (bytes <= 0) return;
     // The converted terminator becomes CR, then LF follows: one record, one write.

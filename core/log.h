@@ -21,5 +21,7 @@ int KxFormatLogPrefix(const SYSTEMTIME& time, wchar_t* out, int capacity);
 // Appends text as UTF-8 followed by CR LF in one write; drops it when the
 // UTF-8 form (terminator included) needs more than maxBytes.
 void KxAppendUtf8Line(const wchar_t* path, const wchar_t* text, int maxBytes);
+// The same into the caller's buffer (maxBytes + 1 bytes), for callers that must not use much stack.
+void KxWriteUtf8Record(const wchar_t* path, const wchar_t* text, char* record, int maxBytes);
 // "<config path up to its last dot>.debug.log", cut at 2047 characters.
 void KxComposeDebugLogPath(const wchar_t* configPath, wchar_t* out, int capacity);

@@ -17,6 +17,8 @@ KxLayout KxComputeOverlayLayout(const KxLayoutInput& in)
     int shown = in.editEmpty ? 0 : in.shownRows;
     int wanted = in.resultCount < 0 ? 0 : in.resultCount;
     if (wanted > in.maxVisibleRows) wanted = in.maxVisibleRows < 0 ? 0 : in.maxVisibleRows;
+    // The line must be seen also when no result was shown before in this opening.
+    if (in.messageRow && !in.editEmpty && wanted < 1) wanted = 1;
     out.shownRows = shown > wanted ? shown : wanted;
     out.listOverflow = out.shownRows < in.resultCount;
 

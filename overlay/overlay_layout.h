@@ -9,6 +9,7 @@ struct KxLayoutInput {
     int maxVisibleRows;
     int shownRows;        // rows the list made room for so far
     int editEmpty;        // the edit box holds no text
+    int messageRow;       // a line (why Everything cannot be asked) stands in the list's first row
     int dpiScalePercent;
     int controlHeight;    // C
     int searchBarHeight;  // B

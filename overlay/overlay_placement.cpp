@@ -7,6 +7,7 @@
 #include "config/theme.h"
 #include "core/module_path.h"
 #include "core/host_interface.h"
+#include "core/host_send.h"
 #include "core/log.h"
 #include "overlay/header_sort.h"
 #include "overlay/overlay_input.h"
@@ -181,18 +182,20 @@ int KxBuildChangeDirBlock(const char* utf8Path, int n, BYTE* block, int capacity
     return n + 11;
 }
 
-void KxSendHostChangeDir(HWND hostWindow, const wchar_t* path)
+int KxSendHostChangeDir(HWND hostWindow, const wchar_t* path)
 {
-    if (!hostWindow) return;
+    if (!hostWindow) return 0;
     int bytes = WideCharToMultiByte(CP_UTF8, 0, path, -1, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 0) return;
+    if (bytes <= 0) return 0;
     char* utf8 = (char*)malloc(bytes);
     BYTE* block = (BYTE*)malloc(bytes + 10);
+    int delivered = 0;
     if (utf8 && block && WideCharToMultiByte(CP_UTF8, 0, path, -1, utf8, bytes, nullptr, nullptr) == bytes) {
         int n = bytes - 1;
         COPYDATASTRUCT copy{KX_COPYDATA_CHANGE_DIR, (DWORD)KxBuildChangeDirBlock(utf8, n, block, n + 11), block};
-        SendMessageW(hostWindow, WM_COPYDATA, (WPARAM)g_overlayWnd, (LPARAM)&copy);
+        delivered = KxSendToHost(hostWindow, WM_COPYDATA, (WPARAM)g_overlayWnd, (LPARAM)&copy, L"KxSendHostChangeDir");
     }
     free(block);
     free(utf8);
+    return delivered;
 }

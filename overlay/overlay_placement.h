@@ -17,7 +17,8 @@ void KxCloseOverlay();
 void CALLBACK KxFollowHostProc(HWINEVENTHOOK hook, DWORD event, HWND window, LONG objectId, LONG childId,
                                DWORD thread, DWORD time);
 // The host's "CD" command: its active panel goes to path (a folder, a file or a virtual entry).
-void KxSendHostChangeDir(HWND hostWindow, const wchar_t* path);
+// 1 when the host handled it within the send limit; what follows a "CD" depends on it.
+int KxSendHostChangeDir(HWND hostWindow, const wchar_t* path);
 
 // The "CD" block for a UTF-8 path of n bytes: n + 11 bytes; returns the block size written.
 int KxBuildChangeDirBlock(const char* utf8Path, int n, BYTE* block, int capacity);

@@ -294,6 +294,7 @@ void KxLayoutOverlay()
     input.maxVisibleRows = g_settings.maxVisibleRows;
     input.shownRows = g_shownRows;
     input.editEmpty = g_editWnd && GetWindowTextLengthW(g_editWnd) == 0;
+    input.messageRow = g_resultCount == 0 && g_searchFailureText != nullptr;
     input.dpiScalePercent = g_theme.dpiScalePercent;
     input.controlHeight = g_theme.inputHeight;
     input.searchBarHeight = g_theme.inputBarHeight;

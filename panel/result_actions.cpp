@@ -4,6 +4,7 @@
 #include <wchar.h>
 
 #include "core/host_interface.h"
+#include "core/host_send.h"
 #include "core/log.h"
 #include "overlay/overlay_placement.h"
 
@@ -12,7 +13,7 @@ void KxTriggerGoToPreviousDir(HWND tcWindow)
     if (!tcWindow) return;
     KxLog(L"KxTriggerGoToPreviousDir: sending cm_GotoPreviousDir (%d) to TC's main window.",
           (int)KX_CM_GOTO_PREVIOUS_DIR);
-    SendMessageW(tcWindow, KX_WM_HOST_COMMAND, KX_CM_GOTO_PREVIOUS_DIR, 0);
+    KxSendToHost(tcWindow, KX_WM_HOST_COMMAND, KX_CM_GOTO_PREVIOUS_DIR, 0, L"KxTriggerGoToPreviousDir");
 }
 
 void KxActivateSelectedResults()

@@ -5,6 +5,7 @@
 
 #include "core/clipboard_snapshot.h"
 #include "core/host_interface.h"
+#include "core/host_send.h"
 #include "core/log.h"
 #include "overlay/overlay_placement.h"
 #include "overlay/overlay_window.h"
@@ -24,17 +25,41 @@ int KxNormalizePanelFolder(const wchar_t* clipboardText, wchar_t* folder, int ca
     return length > 0;
 }
 
+namespace {
+
+// The host copies its panel's folder to the clipboard on command; the user's clipboard is put back whole.
+// 0 when that could not be done without risk to what the user copied: then the last known folder serves.
+int KxAskHostForPanelFolder(HWND host, wchar_t* text, int capacity)
+{
+    if (KxIsClipboardOwnerHung()) {
+        KxLog(L"path:. - the clipboard's owner does not answer; not asking the panel this time");
+        return 0;
+    }
+    KxClipboardSnapshot saved;
+    if (!KxSaveClipboard(g_overlayWnd, saved)) {
+        KxLog(L"path:. - the clipboard is in use or holds data that cannot be kept; not asking the panel this time");
+        return 0;
+    }
+    DWORD before = GetClipboardSequenceNumber();
+    KxSendToHost(host, KX_WM_HOST_COMMAND, KX_CM_COPY_SRC_PATH_TO_CLIP, 0, L"path:. cm_CopySrcPathToClip");
+    // An unchanged clipboard holds the user's own text, not the panel's folder.
+    if (GetClipboardSequenceNumber() == before) {
+        KxFreeClipboardSnapshot(saved);
+        KxLog(L"path:. - the host did not put its panel's folder on the clipboard");
+        return 0;
+    }
+    KxReadClipboardText(g_overlayWnd, text, capacity);
+    KxRestoreClipboard(g_overlayWnd, saved);
+    return text[0] != L'\0';
+}
+
+}  // namespace
+
 void KxResolveActiveFolder()
 {
     wchar_t text[KX_PATH_CHARS] = L"";
     HWND host = KxFindHostWindow();
-    if (host) {
-        // Every format the user had copied (text, files, pictures) survives the host's command.
-        KxClipboardSnapshot saved = KxSaveClipboard(g_overlayWnd);
-        SendMessageW(host, KX_WM_HOST_COMMAND, KX_CM_COPY_SRC_PATH_TO_CLIP, 0);
-        KxReadClipboardText(g_overlayWnd, text, KX_PATH_CHARS);
-        KxRestoreClipboard(g_overlayWnd, saved);
-    }
+    if (host) KxAskHostForPanelFolder(host, text, KX_PATH_CHARS);
     wchar_t folder[KX_PATH_CHARS];
     if (KxNormalizePanelFolder(text, folder, KX_PATH_CHARS)) {
         lstrcpynW(g_activeFolder, folder, KX_PATH_CHARS);

@@ -19,6 +19,7 @@ struct KxQueryReply {
     KxResult* results;
     int capacity;
     DWORD total;
+    DWORD message;  // the reply's dwData this query waits for; any other is a late reply and dropped
 };
 
 // Sends "prefix text suffix" to Everything and waits (pumping messages) up to 1500 ms for the hits.
@@ -26,7 +27,8 @@ struct KxQueryReply {
 int KxRunEverythingQuery(const wchar_t* prefix, const wchar_t* text, const wchar_t* suffix, KxResult* results,
                          int capacity, int* outCount, DWORD* outTotal);
 
-// Joins the non-empty parts with single spaces into out (cut at capacity - 1).
+// Joins the non-empty parts with single spaces into out; when they do not fit, the text is cut, never the
+// suffix ("file:" must stay a term of its own, not end up inside a cut phrase).
 void KxComposeQueryString(const wchar_t* prefix, const wchar_t* text, const wchar_t* suffix, wchar_t* out,
                           int capacity);
 // Reads one reply block into reply; every offset and length is checked against size.
@@ -36,3 +38,16 @@ HWND KxFindEverythingWindow(wchar_t* className, int capacity);
 
 // Why the last search could not ask Everything, for the list's first row; null when it could.
 extern const wchar_t* g_searchFailureText;
+
+// Why a query could not be answered; the order is that of the checks.
+enum KxQueryFailure {
+    KX_QUERY_ANSWERED = 0,
+    KX_QUERY_NOT_RUNNING,
+    KX_QUERY_ACCESS_DENIED,
+    KX_QUERY_LOADING,
+    KX_QUERY_NO_ANSWER,
+};
+// What the send of a query to Everything's window returned, as a failure (KX_QUERY_ANSWERED when it went through).
+KxQueryFailure KxClassifyQuerySend(LRESULT sendResult, DWORD lastError);
+// The line the overlay shows for a failure; null for KX_QUERY_ANSWERED.
+const wchar_t* KxQueryFailureText(KxQueryFailure failure);

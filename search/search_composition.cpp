@@ -71,6 +71,8 @@ void KxShowResults()
 
 void KxClearResults()
 {
+    // No query was made, so there is nothing to say about Everything.
+    g_searchFailureText = nullptr;
     g_resultCount = 0;
     g_resultTotal = 0;
     KxRefreshResultList();
@@ -136,7 +138,8 @@ void KxRunSearchPass(const wchar_t* typed)
     if (KxPassAbandoned()) return;
     KxSearchOutcome folders{0, 0, 1};
     int folderCapacity = KxFolderCapacity(files.count, g_settings.maxResults);
-    if (includeFolders && folderCapacity > 0) {
+    // When Everything could not be asked for files it cannot be asked for folders either: no second wait.
+    if (includeFolders && folderCapacity > 0 && !g_searchFailureText) {
         folders = KxQueryInto(prefix, queryText, L"folder:", files.count, folderCapacity);
         if (KxPassAbandoned()) return;
     }

@@ -74,7 +74,8 @@ TEST(ClipboardSnapshot, TextFilesAndPrivateFormatsComeBackIntact)
     std::string binary("\x00\x01\x02\xFF", 4);
     KxtPutOnClipboard({{CF_UNICODETEXT, text}, {CF_HDROP, files}, {custom, binary}});
 
-    KxClipboardSnapshot snapshot = KxSaveClipboard(KxtClipboardOwner());
+    KxClipboardSnapshot snapshot;
+    ASSERT_TRUE(KxSaveClipboard(KxtClipboardOwner(), snapshot));
     KxtPutOnClipboard({{CF_UNICODETEXT, KxtWideBytes(L"C:\\host\\folder")}});
     KxRestoreClipboard(KxtClipboardOwner(), snapshot);
 
@@ -89,7 +90,8 @@ TEST(ClipboardSnapshot, AnEmptyClipboardStaysEmpty)
     ASSERT_TRUE(OpenClipboard(KxtClipboardOwner()));
     EmptyClipboard();
     CloseClipboard();
-    KxClipboardSnapshot snapshot = KxSaveClipboard(KxtClipboardOwner());
+    KxClipboardSnapshot snapshot;
+    ASSERT_TRUE(KxSaveClipboard(KxtClipboardOwner(), snapshot));
     KxtPutOnClipboard({{CF_UNICODETEXT, KxtWideBytes(L"C:\\host\\folder")}});
     KxRestoreClipboard(KxtClipboardOwner(), snapshot);
     ASSERT_TRUE(OpenClipboard(KxtClipboardOwner()));
@@ -110,4 +112,58 @@ TEST(ClipboardText, ReadIsBoundedByCapacityAndByTheBlock)
     EXPECT_TRUE(KxReadClipboardText(KxtClipboardOwner(), whole, 64));
     EXPECT_LE(wcslen(whole), 3u);
     EXPECT_EQ(std::wstring(whole).substr(0, 2), L"AB");
+}
+
+TEST(ClipboardSnapshot, FormatsWindowsMakesFromAnotherAreNotCopied)
+{
+    UINT registered = RegisterClipboardFormatW(L"Korvex test format");
+    struct Case {
+        const char* what;
+        std::vector<UINT> formats;
+        int ok;
+        std::vector<bool> keep;
+    } cases[] = {
+        {"Unicode text and its 8-bit forms", {CF_UNICODETEXT, CF_LOCALE, CF_TEXT, CF_OEMTEXT}, 1, {1, 1, 0, 0}},
+        {"8-bit text placed first", {CF_TEXT, CF_UNICODETEXT}, 1, {1, 0}},
+        {"a bitmap and its device-independent forms", {CF_BITMAP, CF_DIB, CF_PALETTE, CF_DIBV5}, 1, {0, 1, 0, 0}},
+        {"a bitmap alone", {CF_BITMAP}, 0, {0}},
+        {"an old metafile and its enhanced form", {CF_METAFILEPICT, CF_ENHMETAFILE}, 1, {0, 1}},
+        {"a GDI object", {CF_HDROP, CF_GDIOBJFIRST + 1}, 0, {1, 0}},
+        {"files and a registered format", {CF_HDROP, registered}, 1, {1, 1}},
+    };
+    for (const Case& c : cases) {
+        bool keep[8] = {};
+        EXPECT_EQ(KxChooseClipboardFormats(c.formats.data(), (int)c.formats.size(), keep), c.ok) << c.what;
+        for (size_t i = 0; c.ok && i < c.formats.size(); ++i) EXPECT_EQ(keep[i], c.keep[i]) << c.what << " " << i;
+    }
+}
+
+namespace {
+
+DWORD WINAPI KxtHoldClipboardOpen(LPVOID release)
+{
+    HWND owner = CreateWindowExW(0, L"STATIC", L"holder", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    if (!OpenClipboard(owner)) return 1;
+    WaitForSingleObject((HANDLE)release, 30000);
+    CloseClipboard();
+    DestroyWindow(owner);
+    return 0;
+}
+
+}  // namespace
+
+TEST(ClipboardSnapshot, AClipboardHeldOpenElsewhereIsNotSavedAndNotTouched)
+{
+    KxtPutOnClipboard({{CF_UNICODETEXT, KxtWideBytes(L"meeting notes")}});
+    HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE holder = CreateThread(nullptr, 0, KxtHoldClipboardOpen, release, 0, nullptr);
+    ASSERT_TRUE(KxtWaitUntil([] { return GetOpenClipboardWindow() != nullptr; }));
+    KxClipboardSnapshot snapshot;
+    EXPECT_EQ(KxSaveClipboard(KxtClipboardOwner(), snapshot), 0);
+    EXPECT_EQ(snapshot.count, 0);
+    SetEvent(release);
+    WaitForSingleObject(holder, 30000);
+    CloseHandle(holder);
+    CloseHandle(release);
+    EXPECT_EQ(KxtClipboardBytes(CF_UNICODETEXT).substr(0, 28), KxtWideBytes(L"meeting notes"));
 }

@@ -140,6 +140,9 @@ TEST_F(QueryFixture, EverythingNotRunningFailsAtOnceWithoutAReplyWindow)
     EXPECT_GE(KxtFindLine(KxtReadLogLines(folder + L"Korvex.log"),
                           "KxRunEverythingQuery: Everything's IPC window not found - is Everything running?"),
               0);
+    EXPECT_STREQ(g_searchFailureText, L"Everything is not running");
+    EXPECT_GE(KxtFindLine(KxtReadLogLines(folder + L"Korvex.log"), "KxRunEverythingQuery: Everything is not running"),
+              0);
 }
 
 TEST_F(QueryFixture, SilentEngineTimesOutAfterFifteenHundredMilliseconds)
@@ -256,4 +259,52 @@ TEST_F(QueryFixture, AnEverythingInstanceWindowAnswersWhenThePlainOneIsMissing)
     EXPECT_EQ(count, 1);
     EXPECT_EQ(Name(0), L"report-plain.pdf");
     KxtStopEverythingPeer(plain);
+}
+
+TEST_F(QueryFixture, AHungEverythingHoldsTheQueryNoLongerThanItsBudget)
+{
+    KxtEverythingPeerOptions options;
+    options.hung = true;
+    Serve(options, NumberedReports(3));
+    DWORD start = GetTickCount();
+    EXPECT_EQ(Query(L"report", 10), 0);
+    EXPECT_LT(KxtElapsedSince(start), 1600u) << "the send shares the 1500 ms budget with the wait";
+    EXPECT_STREQ(g_searchFailureText, L"Everything did not answer in time");
+    EXPECT_GE(KxtFindLine(KxtReadLogLines(folder + L"Korvex.log"),
+                          "KxRunEverythingQuery: Everything did not answer in time"),
+              0);
+}
+
+TEST_F(QueryFixture, AnEverythingStillLoadingItsIndexSaysSoAndASuccessClearsTheLine)
+{
+    KxtEverythingPeerOptions options;
+    options.loading = true;
+    Serve(options, NumberedReports(3));
+    EXPECT_EQ(Query(L"report", 10), 0);
+    EXPECT_STREQ(g_searchFailureText, L"Everything is still loading its index");
+    EXPECT_GE(KxtFindLine(KxtReadLogLines(folder + L"Korvex.log"),
+                          "KxRunEverythingQuery: Everything is still loading its index"),
+              0);
+    KxtStopEverythingPeer(peer);
+
+    KxtEverythingPeerOptions loaded;
+    loaded.roots.push_back(tree);
+    ASSERT_TRUE(KxtStartEverythingPeer(loaded, peer));
+    EXPECT_EQ(Query(L"nosuchword", 10), 1) << "an empty answer of a loaded index is no failure";
+    EXPECT_EQ(g_searchFailureText, nullptr);
+}
+
+TEST_F(QueryFixture, TheLateReplyOfAnAbandonedQueryIsDropped)
+{
+    KxtEverythingPeerOptions options;
+    options.delayMs = 600;
+    Serve(options, NumberedReports(3));
+    SetTimer(nullptr, 0, 50, KxtRequestRestart);
+    EXPECT_EQ(Query(L"report", 10), 0);
+    g_searchRestart = 0;
+    // The peer answers both in the order asked: the first, stale answer arrives during this wait.
+    ASSERT_EQ(Query(L"notes", 10), 1);
+    ASSERT_EQ(count, 1);
+    EXPECT_EQ(Name(0), L"notes.txt");
+    EXPECT_EQ(KxtReadPeerQueries(peer).size(), 2u);
 }

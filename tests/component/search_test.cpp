@@ -292,6 +292,52 @@ TEST_F(SearchFixture, PathTokenAsksTheHostOnceAndLeavesTheUsersClipboardAlone)
               0);
 }
 
+namespace {
+
+DWORD WINAPI KxtHoldClipboardOpen(LPVOID release)
+{
+    HWND owner = CreateWindowExW(0, L"STATIC", L"holder", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    if (!OpenClipboard(owner)) return 1;
+    WaitForSingleObject((HANDLE)release, 30000);
+    CloseClipboard();
+    DestroyWindow(owner);
+    return 0;
+}
+
+}  // namespace
+
+TEST_F(SearchFixture, PathTokenNeverTakesOrEmptiesTheUsersClipboard)
+{
+    Serve({}, Items(2, 0));
+    KxtHost& host = KxtCreateHost();
+    host.sourceFolder = tree + L"f";
+    host.ignoreCopyPath = true;
+    KxtPutUserClipboard(host.main, L"meeting notes", L"C:\\users\\me\\notes.txt");
+    DWORD sequence = GetClipboardSequenceNumber();
+    g_activeFolderResolved = false;
+    g_lastActiveFolder[0] = L'\0';
+    Search(L"item path:.");
+    EXPECT_TRUE(Queries().empty()) << "the user's own text is no folder";
+    EXPECT_EQ(GetClipboardSequenceNumber(), sequence) << "a clipboard the host did not change is left alone";
+    EXPECT_GE(KxtFindLine(KxtReadLogLines(LogPath()), "path:. - the host did not put its panel's folder"), 0);
+
+    // Held open by another program: it cannot be saved, so the host is not asked this time.
+    host.ignoreCopyPath = false;
+    HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE holder = CreateThread(nullptr, 0, KxtHoldClipboardOpen, release, 0, nullptr);
+    ASSERT_TRUE(KxtWaitUntil([] { return GetOpenClipboardWindow() != nullptr; }));
+    g_activeFolderResolved = false;
+    Search(L"item path:.");
+    SetEvent(release);
+    WaitForSingleObject(holder, 30000);
+    CloseHandle(holder);
+    CloseHandle(release);
+    EXPECT_EQ(host.commands, std::vector<WPARAM>{2029});
+    EXPECT_EQ(GetClipboardSequenceNumber(), sequence);
+    EXPECT_EQ(KxtClipboardText(host.main), L"meeting notes");
+    EXPECT_EQ(KxtClipboardFile(host.main), L"C:\\users\\me\\notes.txt");
+}
+
 TEST_F(SearchFixture, PathTokenWithoutAnyKnownFolderShowsNothing)
 {
     Serve({}, Items(2, 0));

@@ -85,7 +85,7 @@ LRESULT CALLBACK KxtHostProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     switch (message) {
     case WM_USER + 51:
         g_host.commands.push_back(wParam);
-        if (wParam == 2029) KxtPutSourceFolderOnClipboard(window);
+        if (wParam == 2029 && !g_host.ignoreCopyPath) KxtPutSourceFolderOnClipboard(window);
         return 1;
     case WM_COPYDATA: {
         const COPYDATASTRUCT* copy = (const COPYDATASTRUCT*)lParam;
@@ -95,6 +95,7 @@ LRESULT CALLBACK KxtHostProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         record.sender = (HWND)wParam;
         record.wellFormed = KxtDecodeChangeDir((const BYTE*)copy->lpData, copy->cbData, record.path);
         g_host.changeDirs.push_back(record);
+        if (g_host.hangMs) Sleep(g_host.hangMs);
         return TRUE;
     }
     case WM_SIZE: {

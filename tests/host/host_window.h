@@ -28,6 +28,8 @@ struct KxtHost {
     std::vector<WPARAM> commands;               // command numbers received with WM_USER + 51
     std::vector<KxtChangeDirRecord> changeDirs;  // "CD" commands received
     std::wstring sourceFolder;                  // what command 2029 copies to the clipboard
+    bool ignoreCopyPath = false;                // command 2029 is received but does nothing
+    DWORD hangMs = 0;                           // a "CD" makes the host stop answering for so long
 };
 
 // Keys that reached any window of this process (host or others).

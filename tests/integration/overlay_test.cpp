@@ -236,3 +236,74 @@ TEST_F(OverlayFixture, EnterPublishesIntoTheVirtualFolderAndSendsTheHostThere)
     EXPECT_EQ(KxtListRoot(plugin), (std::vector<std::string>{"abc-2.txt", "unrelated.txt"}));
     EXPECT_EQ(host->changeDirs[1].path, L"\\\\\\Korvex\\unrelated.txt");
 }
+
+TEST_F(OverlayFixture, AHungEverythingLeavesTheOverlayClosableWithinTwoSeconds)
+{
+    Start();
+    KxtStopEverythingPeer(peer);
+    KxtEverythingPeerOptions options;
+    options.roots.push_back(tree);
+    options.hung = true;
+    ASSERT_TRUE(KxtStartEverythingPeer(options, peer));
+    OpenWithHotkey();
+    KxtTypeText(L"abc");
+    ASSERT_TRUE(KxtWaitForLogLine(plugin.LogPath(), "KxRunEverythingQuery: IPC query=[abc file:]"));
+    DWORD pressed = GetTickCount();
+    KxtClickWindow(KxtOverlayControl(204));
+    ASSERT_TRUE(KxtWaitForOverlayHidden());
+    EXPECT_LT(GetTickCount() - pressed, 2000u);
+    EXPECT_TRUE(KxtWaitForLogLine(plugin.LogPath(), "KxRunEverythingQuery: Everything did not answer in time"));
+    EXPECT_EQ(KxtCountLines(KxtReadLogLines(plugin.LogPath()), "IPC query=[abc folder:]"), 0)
+        << "no second wait for the folders";
+}
+
+TEST_F(OverlayFixture, EachUnreachableCaseShowsItsLineInARowOfItsOwn)
+{
+    Start();
+    struct Case {
+        bool running;
+        bool loading;
+        const char* line;
+    } cases[] = {
+        {false, false, "Everything is not running"},
+        {true, true, "Everything is still loading its index"},
+    };
+    for (const Case& c : cases) {
+        KxtStopEverythingPeer(peer);
+        if (c.running) {
+            KxtEverythingPeerOptions options;
+            options.roots.push_back(tree);
+            options.loading = c.loading;
+            ASSERT_TRUE(KxtStartEverythingPeer(options, peer));
+        }
+        OpenWithHotkey();
+        KxtTypeText(L"abc");
+        ASSERT_TRUE(KxtWaitForLogLine(plugin.LogPath(), std::string("KxRunEverythingQuery: ") + c.line)) << c.line;
+        ASSERT_TRUE(WaitForSummary("abc"));
+        HWND list = KxtOverlayControl(205);
+        EXPECT_TRUE(KxtWaitUntil([&] { return IsWindowVisible(list) && KxtWindowRect(list).bottom > KxtWindowRect(list).top; }))
+            << "the line is seen although no result was shown in this opening";
+        EXPECT_EQ(KxtOverlayRowCount(), 0);
+        KxtClickWindow(KxtOverlayControl(204));
+        ASSERT_TRUE(KxtWaitForOverlayHidden());
+    }
+}
+
+TEST_F(OverlayFixture, AHostThatStopsAnsweringDoesNotHoldTheHotKeysThread)
+{
+    Start();
+    OpenWithHotkey();
+    KxtTypeText(L"abc");
+    ASSERT_TRUE(WaitForSummary("abc"));
+    ASSERT_TRUE(KxtWaitUntil([] { return KxtOverlayRowCount() == 4; }));
+    // The host stops answering for longer than the plug-in waits for it.
+    host->hangMs = 8000;
+    KxtPressChord({}, VK_RETURN);
+    ASSERT_TRUE(KxtWaitUntil([&] { return host->changeDirs.size() == 1; }));
+    host->hangMs = 0;
+    EXPECT_GE(KxtFindLine(KxtReadLogLines(plugin.LogPath()),
+                          "KxSendHostChangeDir: the host did not answer within 3000 ms"),
+              0)
+        << "given up while the host still hung";
+    OpenWithHotkey();
+}

@@ -40,6 +40,8 @@ std::wstring KxtPeerCommandLine(const KxtEverythingPeerOptions& options, const K
     if (options.replyInline) add(L"--reply-inline", L"");
     if (options.silent) add(L"--silent", L"");
     if (options.twice) add(L"--twice", L"");
+    if (options.loading) add(L"--loading", L"");
+    if (options.hung) add(L"--hung", L"");
     add(L"--record", peer.recordPath);
     add(L"--ready-event", readyEvent);
     add(L"--exit-with", std::to_wstring(GetCurrentProcessId()));
@@ -105,6 +107,7 @@ bool KxtStartEverythingPeer(const KxtEverythingPeerOptions& options, KxtEverythi
     peer = KxtEverythingPeer{};
     peer.folder = KxtMakeTempFolder();
     peer.recordPath = peer.folder + L"queries.txt";
+    peer.hung = options.hung;
     std::wstring filtersPath;
     if (!options.filters.empty()) {
         std::wstring table;
@@ -154,8 +157,8 @@ bool KxtStartEverythingPeer(const KxtEverythingPeerOptions& options, KxtEverythi
 void KxtStopEverythingPeer(KxtEverythingPeer& peer)
 {
     if (peer.process == nullptr) return;
-    if (peer.window != nullptr) PostMessageW(peer.window, WM_CLOSE, 0, 0);
-    if (WaitForSingleObject(peer.process, 10000) != WAIT_OBJECT_0) {
+    if (peer.window != nullptr && !peer.hung) PostMessageW(peer.window, WM_CLOSE, 0, 0);
+    if (peer.hung || WaitForSingleObject(peer.process, 10000) != WAIT_OBJECT_0) {
         TerminateProcess(peer.process, 1);
         WaitForSingleObject(peer.process, 10000);
     }

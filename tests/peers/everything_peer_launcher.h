@@ -15,6 +15,8 @@ struct KxtEverythingPeerOptions {
     bool replyInline = false;
     bool silent = false;
     bool twice = false;
+    bool loading = false;
+    bool hung = false;
     DWORD readyTimeoutMs = 120000;  // indexing a large tree takes a while under Wine
 };
 
@@ -24,6 +26,7 @@ struct KxtEverythingPeer {
     HWND window = nullptr;    // its query window
     std::wstring folder;      // its own temporary folder: record file, filter table
     std::wstring recordPath;  // one line per query received
+    bool hung = false;        // cannot be asked to close
 };
 
 // Starts the peer and waits until it has indexed its roots and its window exists; false (with the peer

@@ -20,6 +20,7 @@
 namespace {
 
 constexpr UINT WM_KXT_PEER_REPLY = WM_APP + 1;
+constexpr WPARAM KXT_PEER_IPC_IS_DB_LOADED = 401;
 
 KxtPeerOptions g_peerOptions;
 std::vector<KxtPeerEntry> g_peerEntries;
@@ -98,7 +99,8 @@ void KxtPeerSend(HWND self, HWND replyWindow, const KxtPeerReply& reply)
 void KxtPeerReplyTo(HWND self, const KxtPeerQuery& query)
 {
     uint32_t total = 0;
-    std::vector<const KxtPeerEntry*> page = KxtPeerFindPage(query, total);
+    std::vector<const KxtPeerEntry*> page;
+    if (!g_peerOptions.loading) page = KxtPeerFindPage(query, total);
     HWND replyWindow = (HWND)(ULONG_PTR)query.record.replyWindow;
     if (g_peerOptions.twice) {
         // A first answer that differs from the real one: its first hit left out.
@@ -156,6 +158,9 @@ LRESULT CALLBACK KxtPeerWindowProc(HWND window, UINT message, WPARAM wParam, LPA
             KillTimer(window, wParam);
             KxtPeerOnReplyDue(window, wParam);
             return 0;
+        case WM_USER:
+            if (wParam == KXT_PEER_IPC_IS_DB_LOADED) return g_peerOptions.loading ? 0 : 1;
+            break;
         case WM_DESTROY:
             PostQuitMessage(0);
             return 0;
@@ -225,6 +230,11 @@ int KxtPeerRunLoop(HWND window)
     if (g_peerOptions.exitWithProcess != 0) {
         owner = OpenProcess(SYNCHRONIZE, FALSE, g_peerOptions.exitWithProcess);
         if (owner == nullptr) DestroyWindow(window);
+    }
+    if (g_peerOptions.hung) {
+        // Not one message more: every send to the window waits until the sender gives up.
+        WaitForSingleObject(owner != nullptr ? owner : GetCurrentProcess(), INFINITE);
+        return 0;
     }
     for (;;) {
         DWORD handleCount = owner != nullptr ? 1 : 0;

@@ -17,6 +17,8 @@ struct KxtPeerOptions {
     bool replyInline;
     bool silent;
     bool twice;
+    bool loading;  // still reading its index: says so when asked, and answers queries with nothing
+    bool hung;     // its window never pumps messages once it is ready
     KxtPeerMalformation malformation;
 };
 

@@ -46,5 +46,10 @@ for runtime in dwmapi.dll mpr.dll libgcc libstdc++ libwinpthread; do
   if grep -iq "$runtime" <<<"$imports"; then echo "FAIL: imports $runtime"; status=1; fi
 done
 
+# Looked up at run time, so that the DLL also loads on a Windows without them.
+for function in ChangeWindowMessageFilterEx DwmSetWindowAttribute WNetGetConnectionW; do
+  if grep -Eq "^\s+[0-9a-f]+\s+[0-9]+\s+${function}\$" <<<"$dump"; then echo "FAIL: imports $function"; status=1; fi
+done
+
 [ $status -eq 0 ] && echo "OK: $(basename "$dll"): $expected_count export names, imports: $(tr '\n' ' ' <<<"$imports")"
 exit $status

@@ -37,3 +37,32 @@ TEST(CrashReporterRules, LineFormatAndCut)
     KxFormatExceptionLine(time, 1, nullptr, longModule.c_str(), 1, 1, line, 700);
     EXPECT_EQ(wcslen(line), 699u) << "a long line is cut to the buffer";
 }
+
+TEST(CrashReporterRules, AFloodIsLoggedWithinItsLimitsAndSaysWhatIsLeftOut)
+{
+    KxExceptionLogBudget budget{};
+    int exceptionLines = 0, secondNotices = 0, processNotices = 0;
+    // 10,000 exceptions a second for the first three seconds.
+    for (int i = 0; i < 30000; ++i) {
+        switch (KxTakeExceptionLine(budget, 5000 + (DWORD)(i / 10))) {
+        case KX_LINE_EXCEPTION: exceptionLines++; break;
+        case KX_LINE_SECOND_FULL: secondNotices++; break;
+        case KX_LINE_PROCESS_FULL: processNotices++; break;
+        case KX_LINE_NONE: break;
+        }
+    }
+    EXPECT_EQ(exceptionLines, 3 * KX_EXCEPTION_LINES_PER_SECOND);
+    EXPECT_EQ(secondNotices, 3) << "one line per full second says that further ones are left out";
+    EXPECT_EQ(processNotices, 0);
+
+    // A flood that never ends stops at the process's limit, with one last line saying so.
+    for (DWORD second = 3; second < 1000; ++second)
+        for (int i = 0; i < 50; ++i) {
+            KxExceptionLine line = KxTakeExceptionLine(budget, 5000 + 1000 * second + (DWORD)i);
+            exceptionLines += line == KX_LINE_EXCEPTION;
+            secondNotices += line == KX_LINE_SECOND_FULL;
+            processNotices += line == KX_LINE_PROCESS_FULL;
+        }
+    EXPECT_EQ(exceptionLines + secondNotices, KX_EXCEPTION_LINES_PER_PROCESS);
+    EXPECT_EQ(processNotices, 1);
+}

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <vector>
 
 #include "search/everything_client.h"
+#include "support/reply_fuzz.h"
 #include "support/test_support.h"
 
 namespace {
@@ -30,45 +33,9 @@ struct GuardedBlock {
     ~GuardedBlock() { VirtualFree(base, 0, MEM_RELEASE); }
 };
 
-struct ReplyItem {
-    std::wstring path;
-    ULONGLONG size;
-    ULONGLONG date;
-    bool folder;
-};
-
-void Put32(std::vector<BYTE>& out, size_t at, DWORD value)
-{
-    if (out.size() < at + 4) out.resize(at + 4);
-    memcpy(out.data() + at, &value, 4);
-}
-
-std::vector<BYTE> BuildReply(const std::vector<ReplyItem>& items, DWORD total, DWORD requestFlags = 0x54)
-{
-    std::vector<BYTE> out(20 + 8 * items.size());
-    Put32(out, 0, total);
-    Put32(out, 4, (DWORD)items.size());
-    Put32(out, 8, 0);
-    Put32(out, 12, requestFlags);
-    Put32(out, 16, 14);
-    for (size_t i = 0; i < items.size(); ++i) {
-        size_t dataOffset = out.size();
-        Put32(out, 20 + 8 * i, items[i].folder ? 1 : 0);
-        Put32(out, 24 + 8 * i, (DWORD)dataOffset);
-        Put32(out, dataOffset, (DWORD)items[i].path.size());
-        const BYTE* path = (const BYTE*)items[i].path.c_str();
-        out.insert(out.end(), path, path + (items[i].path.size() + 1) * 2);
-        const BYTE* size = (const BYTE*)&items[i].size;
-        out.insert(out.end(), size, size + 8);
-        const BYTE* date = (const BYTE*)&items[i].date;
-        out.insert(out.end(), date, date + 8);
-    }
-    return out;
-}
-
 struct ReplyFixture : ::testing::Test {
     std::vector<KxResult> results = std::vector<KxResult>(8);
-    KxQueryReply reply{0, 0, 0, nullptr, 8, 0};
+    KxQueryReply reply{0, 0, 0, nullptr, 8, 0, 0};
 
     void SetUp() override { reply.results = results.data(); }
     void Read(const std::vector<BYTE>& bytes, int capacity = 8)
@@ -79,7 +46,7 @@ struct ReplyFixture : ::testing::Test {
     }
 };
 
-const std::vector<ReplyItem> kThree = {
+const std::vector<KxtReplyItem> kThree = {
     {L"C:\\docs\\report.pdf", 1234, 0x01D9000000000001ull, false},
     {L"D:\\Photos", 0, 0x01D9000000000002ull, true},
     {L"C:\\x.txt", 0xFFFFFFFF00000001ull, 3, false},
@@ -89,7 +56,7 @@ const std::vector<ReplyItem> kThree = {
 
 TEST_F(ReplyFixture, WellFormedListIsCopiedWithSizesDatesAndFolderFlags)
 {
-    Read(BuildReply(kThree, 3));
+    Read(KxtBuildReply(kThree, 3));
     EXPECT_EQ(reply.done, 1);
     EXPECT_EQ(reply.valid, 1);
     ASSERT_EQ(reply.count, 3);
@@ -104,7 +71,7 @@ TEST_F(ReplyFixture, WellFormedListIsCopiedWithSizesDatesAndFolderFlags)
 
 TEST_F(ReplyFixture, CapacityLimitsTheCopyButNotTheTotal)
 {
-    Read(BuildReply(kThree, 90000), 2);
+    Read(KxtBuildReply(kThree, 90000), 2);
     EXPECT_EQ(reply.count, 2);
     EXPECT_EQ(reply.total, 90000u);
     EXPECT_EQ(results[2].path[0], L'\0') << "nothing written past capacity";
@@ -113,7 +80,7 @@ TEST_F(ReplyFixture, CapacityLimitsTheCopyButNotTheTotal)
 TEST_F(ReplyFixture, LongPathIsCutButSizeAndDateComeFromTheFullLength)
 {
     std::wstring longPath = L"C:\\" + std::wstring(3000, L'n');
-    Read(BuildReply({{longPath, 77, 88, true}, {L"C:\\after", 5, 6, false}}, 2));
+    Read(KxtBuildReply({{longPath, 77, 88, true}, {L"C:\\after", 5, 6, false}}, 2));
     ASSERT_EQ(reply.count, 2);
     EXPECT_EQ(wcslen(results[0].path), 2047u);
     EXPECT_EQ(std::wstring(results[0].path), longPath.substr(0, 2047));
@@ -125,30 +92,30 @@ TEST_F(ReplyFixture, LongPathIsCutButSizeAndDateComeFromTheFullLength)
 
 TEST_F(ReplyFixture, EmptyListAndSecondReplyReplaceEarlierContent)
 {
-    Read(BuildReply(kThree, 3));
-    Read(BuildReply({}, 0));
+    Read(KxtBuildReply(kThree, 3));
+    Read(KxtBuildReply({}, 0));
     EXPECT_EQ(reply.valid, 1);
     EXPECT_EQ(reply.count, 0);
     EXPECT_EQ(reply.total, 0u);
-    Read(BuildReply({kThree[2]}, 1));
+    Read(KxtBuildReply({kThree[2]}, 1));
     EXPECT_EQ(reply.count, 1);
     EXPECT_STREQ(results[0].path, L"C:\\x.txt");
 }
 
 TEST_F(ReplyFixture, BlocksWithoutAListEndTheWaitWithoutResults)
 {
-    std::vector<BYTE> empty = BuildReply({}, 0);
+    std::vector<BYTE> empty = KxtBuildReply({}, 0);
     struct Case {
         const char* what;
         std::vector<BYTE> bytes;
     } cases[] = {
         {"19 bytes", std::vector<BYTE>(empty.begin(), empty.begin() + 19)},
-        {"no full path requested", BuildReply(kThree, 3, 0x50)},
-        {"no size requested", BuildReply(kThree, 3, 0x44)},
-        {"no date requested", BuildReply(kThree, 3, 0x14)},
+        {"no full path requested", KxtBuildReply(kThree, 3, 0x50)},
+        {"no size requested", KxtBuildReply(kThree, 3, 0x44)},
+        {"no date requested", KxtBuildReply(kThree, 3, 0x14)},
     };
     for (const Case& c : cases) {
-        reply = {0, 1, 5, results.data(), 8, 0};
+        reply = {0, 1, 5, results.data(), 8, 0, 0};
         Read(c.bytes);
         EXPECT_EQ(reply.done, 1) << c.what;
         EXPECT_EQ(reply.valid, 0) << c.what;
@@ -162,28 +129,28 @@ TEST_F(ReplyFixture, BlocksWithoutAListEndTheWaitWithoutResults)
 
 TEST_F(ReplyFixture, ItemsReachingOutsideTheBlockEndTheListThere)
 {
-    std::vector<BYTE> good = BuildReply(kThree, 3);
+    std::vector<BYTE> good = KxtBuildReply(kThree, 3);
 
     std::vector<BYTE> tooManyItems = good;
-    Put32(tooManyItems, 4, 0x7FFFFFFF);
+    KxtPut32(tooManyItems, 4, 0x7FFFFFFF);
     Read(tooManyItems, 8);
     EXPECT_EQ(reply.valid, 1);
     EXPECT_EQ(reply.count, 3) << "the item table runs into the data; the fourth 'item' reads the first path";
 
     std::vector<BYTE> offsetOutside = good;
-    Put32(offsetOutside, 24 + 8, (DWORD)good.size() - 2);
+    KxtPut32(offsetOutside, 24 + 8, (DWORD)good.size() - 2);
     Read(offsetOutside);
     EXPECT_EQ(reply.count, 1);
 
     std::vector<BYTE> hugeOffset = good;
-    Put32(hugeOffset, 24, 0xFFFFFFF0);
+    KxtPut32(hugeOffset, 24, 0xFFFFFFF0);
     Read(hugeOffset);
     EXPECT_EQ(reply.count, 0);
 
     std::vector<BYTE> lengthOutside = good;
     DWORD thirdData;
     memcpy(&thirdData, good.data() + 24 + 16, 4);
-    Put32(lengthOutside, thirdData, 0xFFFFFFFF);
+    KxtPut32(lengthOutside, thirdData, 0xFFFFFFFF);
     Read(lengthOutside);
     EXPECT_EQ(reply.count, 2);
 
@@ -219,4 +186,76 @@ TEST(QueryString, PartsAreJoinedWithSingleSpacesAndEmptyPartsLeaveNoTrace)
     KxComposeQueryString(L"p", longText.c_str(), L"file:", out, 1024);
     EXPECT_EQ(wcslen(out), 1023u);
     EXPECT_EQ(std::wstring(out).substr(0, 3), L"p q");
+}
+
+TEST(QueryString, TheTypedTextIsCutNeverTheSuffix)
+{
+    // The longest prefix (399) and text (899) the search can pass.
+    std::wstring prefix = L"filter:\"" + std::wstring(390, L'f') + L"\"";
+    ASSERT_EQ(prefix.size(), 399u);
+    struct Case {
+        const char* what;
+        std::wstring text;
+        std::wstring expectedEnd;
+    } cases[] = {
+        {"plain text", std::wstring(899, L'q'), L"qqq folder:"},
+        {"a phrase left open by the cut is closed", L"\"" + std::wstring(898, L'q'), L"qq\" folder:"},
+        {"a closed phrase stays as it is", std::wstring(500, L'q') + L"\"annual report\"" + std::wstring(384, L'q'),
+         L"qqq folder:"},
+        {"no half of a surrogate pair", std::wstring(614, L'q') + L"\U0001F600" + std::wstring(283, L'y'),
+         L"qq folder:"},
+    };
+    for (Case& c : cases) {
+        wchar_t out[1024];
+        KxComposeQueryString(prefix.c_str(), c.text.c_str(), L"folder:", out, 1024);
+        std::wstring query = out;
+        EXPECT_LE(query.size(), 1023u) << c.what;
+        EXPECT_EQ(query.substr(0, 400), prefix + L" ") << c.what;
+        ASSERT_GE(query.size(), c.expectedEnd.size()) << c.what;
+        EXPECT_EQ(query.substr(query.size() - c.expectedEnd.size()), c.expectedEnd) << c.what;
+        EXPECT_EQ(std::count(query.begin(), query.end(), L'"') % 2, 0) << c.what;
+    }
+}
+
+TEST(QueryFailure, WhatTheSendReturnedSaysWhyEverythingCannotBeAsked)
+{
+    struct Case {
+        LRESULT sent;
+        DWORD error;
+        const wchar_t* text;
+    } cases[] = {
+        {1, 0, nullptr},
+        {0, ERROR_ACCESS_DENIED, L"Everything runs as administrator \u2014 start it without, or run it as a service"},
+        {0, ERROR_TIMEOUT, L"Everything did not answer in time"},
+        {0, 0, L"Everything did not answer in time"},
+        {0, ERROR_INVALID_WINDOW_HANDLE, L"Everything is not running"},
+    };
+    for (const Case& c : cases) {
+        const wchar_t* text = KxQueryFailureText(KxClassifyQuerySend(c.sent, c.error));
+        if (!c.text)
+            EXPECT_EQ(text, nullptr);
+        else
+            EXPECT_STREQ(text, c.text) << c.error;
+    }
+    EXPECT_STREQ(KxQueryFailureText(KX_QUERY_LOADING), L"Everything is still loading its index");
+}
+
+TEST(ReplyFuzz, OneHundredThousandBrokenRepliesAreReadWithinTheirBlocks)
+{
+    KxtGuardedArea area;
+    std::mt19937 random(20261208);
+    std::vector<KxResult> results(5);
+    int valid = 0;
+    for (int run = 0; run < 100000; ++run) {
+        std::vector<BYTE> bytes = KxtMutatedReply(random);
+        const BYTE* data = area.Place(bytes);
+        KxQueryReply reply{0, 0, 0, results.data(), (int)(random() % 6), 0, 0};
+        KxReadEverythingReply(bytes.empty() ? nullptr : data, (DWORD)bytes.size(), reply);
+        ASSERT_EQ(reply.done, 1);
+        ASSERT_GE(reply.count, 0);
+        ASSERT_LE(reply.count, reply.capacity);
+        for (int i = 0; i < reply.count; ++i) ASSERT_LT(wcsnlen(results[i].path, KX_PATH_CHARS), (size_t)KX_PATH_CHARS);
+        valid += reply.valid;
+    }
+    EXPECT_GT(valid, 1000) << "the mutations must leave enough replies readable to reach the item checks";
 }

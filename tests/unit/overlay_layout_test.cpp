@@ -142,3 +142,19 @@ TEST(OverlayLayout, EverythingLiesInsideTheBorder)
     EXPECT_EQ(layout.header.right, 798);
     EXPECT_EQ(Width(layout.searchBox), 800 - 2 - 24 - 16 - 112 - 104);
 }
+
+TEST(OverlayLayout, AFailureLineKeepsOneRowOfRoomWhileTextIsTyped)
+{
+    KxLayoutInput input = Input(800);
+    input.editEmpty = 0;
+    input.messageRow = 1;
+    KxLayout layout = KxComputeOverlayLayout(input);
+    EXPECT_EQ(layout.shownRows, 1) << "seen even when no result was shown before in this opening";
+    EXPECT_EQ(layout.listHeight, 21);
+
+    input.editEmpty = 1;
+    EXPECT_EQ(KxComputeOverlayLayout(input).shownRows, 0) << "an empty box shows no line";
+    input.editEmpty = 0;
+    input.shownRows = 7;
+    EXPECT_EQ(KxComputeOverlayLayout(input).shownRows, 7) << "room made earlier is kept as before";
+}

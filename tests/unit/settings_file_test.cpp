@@ -466,3 +466,23 @@ TEST_F(SettingsFile, BinaryJunkLoadsWithoutHarm)
         EXPECT_STREQ(g_settings.history.entries[0], L"after junk");
     }
 }
+
+TEST_F(SettingsFile, QuotedSearchesAndFilterNamesReadBackAsTheyWere)
+{
+    KxLoadSettings();
+    const wchar_t* kept[] = {L"\"annual report\"", L"'single'", L"\"a\" or \"b\"", L"\"", L"\"open", L"plain"};
+    for (const wchar_t* text : kept) KxAddToSearchHistory(text);
+    KxFilter filter{};
+    lstrcpynW(filter.name, L"\"Quoted\"", 128);
+    KxSaveLastSelectedFilter(filter);
+    std::wstring longest = L"\"" + std::wstring(253, L'x') + L"\"";
+    KxAddToSearchHistory(longest.c_str());
+
+    // A restart of the plug-in: everything comes from the file again.
+    FillWithJunk();
+    KxLoadSettings();
+    EXPECT_STREQ(g_settings.lastSelectedFilter, L"\"Quoted\"");
+    ASSERT_EQ(g_settings.history.count, 7);
+    EXPECT_EQ(std::wstring(g_settings.history.entries[0]), longest);
+    for (int i = 0; i < 6; ++i) EXPECT_STREQ(g_settings.history.entries[6 - i], kept[i]);
+}

@@ -183,3 +183,22 @@ TEST(SettingsRules, HistoryCutsAt255CharactersBeforeTrimming)
         EXPECT_EQ(std::wstring(history.entries[0]), c.stored);
     }
 }
+
+TEST(SettingsRules, ValuesTheProfileWouldUnquoteGetOneMorePair)
+{
+    struct Case {
+        const wchar_t *value, *written;
+    } cases[] = {
+        {L"\"annual report\"", L"\"\"annual report\"\""}, {L"'x'", L"\"'x'\""},   {L"\"\"", L"\"\"\"\""},
+        {L"\"open", L"\"open"},  {L"close\"", L"close\""}, {L"\"", L"\""}, {L"'x\"", L"'x\""}, {L"plain", L"plain"},
+        {L"", L""},
+    };
+    for (const Case& c : cases) {
+        wchar_t out[32];
+        EXPECT_EQ(KxQuoteProfileValue(c.value, out, 32), 1);
+        EXPECT_STREQ(out, c.written);
+    }
+    wchar_t small[6];
+    EXPECT_EQ(KxQuoteProfileValue(L"\"abc\"", small, 6), 0) << "seven characters do not fit in six";
+    EXPECT_EQ(KxQuoteProfileValue(L"abcde", small, 6), 1);
+}
