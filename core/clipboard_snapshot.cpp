@@ -15,12 +15,12 @@ struct KxFormatRule {
 };
 
 const KxFormatRule kFormatRules[] = {
-    {CF_UNICODETEXT, KX_FAMILY_TEXT, true},     {CF_TEXT, KX_FAMILY_TEXT, true},
-    {CF_OEMTEXT, KX_FAMILY_TEXT, true},         {CF_DIB, KX_FAMILY_BITMAP, true},
-    {CF_DIBV5, KX_FAMILY_BITMAP, true},         {CF_BITMAP, KX_FAMILY_BITMAP, false},
-    {CF_PALETTE, KX_FAMILY_BITMAP, false},      {CF_ENHMETAFILE, KX_FAMILY_METAFILE, true},
+    {CF_UNICODETEXT, KX_FAMILY_TEXT, true},       {CF_TEXT, KX_FAMILY_TEXT, true},
+    {CF_OEMTEXT, KX_FAMILY_TEXT, true},           {CF_DIB, KX_FAMILY_BITMAP, true},
+    {CF_DIBV5, KX_FAMILY_BITMAP, true},           {CF_BITMAP, KX_FAMILY_BITMAP, false},
+    {CF_PALETTE, KX_FAMILY_BITMAP, false},        {CF_ENHMETAFILE, KX_FAMILY_METAFILE, true},
     {CF_METAFILEPICT, KX_FAMILY_METAFILE, false}, {CF_OWNERDISPLAY, KX_FAMILY_NONE, false},
-    {CF_DSPBITMAP, KX_FAMILY_NONE, false},      {CF_DSPMETAFILEPICT, KX_FAMILY_NONE, false},
+    {CF_DSPBITMAP, KX_FAMILY_NONE, false},        {CF_DSPMETAFILEPICT, KX_FAMILY_NONE, false},
     {CF_DSPENHMETAFILE, KX_FAMILY_NONE, false},
 };
 
@@ -117,7 +117,8 @@ int KxSaveClipboard(HWND owner, KxClipboardSnapshot& snapshot)
     snapshot.formats = available > 0 ? (KxClipboardFormat*)malloc(sizeof(KxClipboardFormat) * available) : nullptr;
     int ok = available == 0 || (formats && keep && snapshot.formats);
     int listed = 0;
-    for (UINT format = 0; ok && listed < available && (format = EnumClipboardFormats(format));) formats[listed++] = format;
+    for (UINT format = 0; ok && listed < available && (format = EnumClipboardFormats(format));)
+        formats[listed++] = format;
     ok = ok && KxChooseClipboardFormats(formats, listed, keep) && KxCopyKeptFormats(snapshot, formats, keep, listed);
     CloseClipboard();
     free(keep);

@@ -3,8 +3,8 @@
 #include <wchar.h>
 
 #include "config/settings.h"
-#include "core/host_interface.h"
 #include "core/background_thread.h"
+#include "core/host_interface.h"
 
 HHOOK g_keyboardHook;
 

@@ -137,33 +137,3 @@ TEST(ClipboardSnapshot, FormatsWindowsMakesFromAnotherAreNotCopied)
         for (size_t i = 0; c.ok && i < c.formats.size(); ++i) EXPECT_EQ(keep[i], c.keep[i]) << c.what << " " << i;
     }
 }
-
-namespace {
-
-DWORD WINAPI KxtHoldClipboardOpen(LPVOID release)
-{
-    HWND owner = CreateWindowExW(0, L"STATIC", L"holder", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
-    if (!OpenClipboard(owner)) return 1;
-    WaitForSingleObject((HANDLE)release, 30000);
-    CloseClipboard();
-    DestroyWindow(owner);
-    return 0;
-}
-
-}  // namespace
-
-TEST(ClipboardSnapshot, AClipboardHeldOpenElsewhereIsNotSavedAndNotTouched)
-{
-    KxtPutOnClipboard({{CF_UNICODETEXT, KxtWideBytes(L"meeting notes")}});
-    HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    HANDLE holder = CreateThread(nullptr, 0, KxtHoldClipboardOpen, release, 0, nullptr);
-    ASSERT_TRUE(KxtWaitUntil([] { return GetOpenClipboardWindow() != nullptr; }));
-    KxClipboardSnapshot snapshot;
-    EXPECT_EQ(KxSaveClipboard(KxtClipboardOwner(), snapshot), 0);
-    EXPECT_EQ(snapshot.count, 0);
-    SetEvent(release);
-    WaitForSingleObject(holder, 30000);
-    CloseHandle(holder);
-    CloseHandle(release);
-    EXPECT_EQ(KxtClipboardBytes(CF_UNICODETEXT).substr(0, 28), KxtWideBytes(L"meeting notes"));
-}

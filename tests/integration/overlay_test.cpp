@@ -281,8 +281,9 @@ TEST_F(OverlayFixture, EachUnreachableCaseShowsItsLineInARowOfItsOwn)
         ASSERT_TRUE(KxtWaitForLogLine(plugin.LogPath(), std::string("KxRunEverythingQuery: ") + c.line)) << c.line;
         ASSERT_TRUE(WaitForSummary("abc"));
         HWND list = KxtOverlayControl(205);
-        EXPECT_TRUE(KxtWaitUntil([&] { return IsWindowVisible(list) && KxtWindowRect(list).bottom > KxtWindowRect(list).top; }))
-            << "the line is seen although no result was shown in this opening";
+        EXPECT_TRUE(KxtWaitUntil([&] {
+            return IsWindowVisible(list) && KxtWindowRect(list).bottom > KxtWindowRect(list).top;
+        })) << "the line is seen although no result was shown in this opening";
         EXPECT_EQ(KxtOverlayRowCount(), 0);
         KxtClickWindow(KxtOverlayControl(204));
         ASSERT_TRUE(KxtWaitForOverlayHidden());
@@ -301,9 +302,9 @@ TEST_F(OverlayFixture, AHostThatStopsAnsweringDoesNotHoldTheHotKeysThread)
     KxtPressChord({}, VK_RETURN);
     ASSERT_TRUE(KxtWaitUntil([&] { return host->changeDirs.size() == 1; }));
     host->hangMs = 0;
-    EXPECT_GE(KxtFindLine(KxtReadLogLines(plugin.LogPath()),
-                          "KxSendHostChangeDir: the host did not answer within 3000 ms"),
-              0)
+    EXPECT_GE(
+        KxtFindLine(KxtReadLogLines(plugin.LogPath()), "KxSendHostChangeDir: the host did not answer within 3000 ms"),
+        0)
         << "given up while the host still hung";
     OpenWithHotkey();
 }

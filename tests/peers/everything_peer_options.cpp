@@ -7,7 +7,8 @@
 const wchar_t kKxtPeerUsage[] =
     L"usage: kx_everything_peer --root <folder> [--root <folder>...] [--class NAME] [--filters FILE]\n"
     L"       [--record FILE] [--ready-event NAME] [--exit-with PID] [--reply-inline] [--delay-ms N]\n"
-    L"       [--silent] [--twice] [--loading] [--hung] [--malformed short|empty|numitems-overflow|offset-outside|offset-huge|\n"
+    L"       [--silent] [--twice] [--loading] [--hung] [--malformed "
+    L"short|empty|numitems-overflow|offset-outside|offset-huge|\n"
     L"                              length-outside|length-huge|no-request-flags|wrong-dwdata]\n";
 
 namespace {
@@ -80,9 +81,8 @@ bool KxtPeerParseSwitch(const std::wstring& name, const std::wstring& value, Kxt
 
 bool KxtPeerParseOptions(const std::vector<std::wstring>& arguments, KxtPeerOptions& options, std::wstring& error)
 {
-    options =
-        KxtPeerOptions{{}, KXT_PEER_DEFAULT_CLASS, L"", L"", L"", 0, 0, false, false, false, false, false,
-                       KXT_PEER_WELL_FORMED};
+    options = KxtPeerOptions{{},    KXT_PEER_DEFAULT_CLASS, L"", L"", L"", 0, 0, false, false, false, false,
+                             false, KXT_PEER_WELL_FORMED};
     for (size_t i = 0; i < arguments.size(); ++i) {
         const std::wstring& name = arguments[i];
         bool isFlag = false;

@@ -189,8 +189,14 @@ TEST(SettingsRules, ValuesTheProfileWouldUnquoteGetOneMorePair)
     struct Case {
         const wchar_t *value, *written;
     } cases[] = {
-        {L"\"annual report\"", L"\"\"annual report\"\""}, {L"'x'", L"\"'x'\""},   {L"\"\"", L"\"\"\"\""},
-        {L"\"open", L"\"open"},  {L"close\"", L"close\""}, {L"\"", L"\""}, {L"'x\"", L"'x\""}, {L"plain", L"plain"},
+        {L"\"annual report\"", L"\"\"annual report\"\""},
+        {L"'x'", L"\"'x'\""},
+        {L"\"\"", L"\"\"\"\""},
+        {L"\"open", L"\"open"},
+        {L"close\"", L"close\""},
+        {L"\"", L"\""},
+        {L"'x\"", L"'x\""},
+        {L"plain", L"plain"},
         {L"", L""},
     };
     for (const Case& c : cases) {
