@@ -66,6 +66,12 @@ int KxShouldReportException(DWORD code, int insidePlugin)
     return (code & 0xE0000000u) == 0xC0000000u || insidePlugin;
 }
 
+int KxExceptionLinesUsedUp(const KxExceptionLogBudget& budget, DWORD now)
+{
+    return budget.processNoticeWritten ||
+           (budget.secondNoticeWritten && budget.linesInSecond > 0 && now - budget.secondStart < 1000);
+}
+
 KxExceptionLine KxTakeExceptionLine(KxExceptionLogBudget& budget, DWORD now)
 {
     if (budget.linesInProcess >= KX_EXCEPTION_LINES_PER_PROCESS) {
@@ -107,9 +113,12 @@ LONG CALLBACK KxCrashHandler(EXCEPTION_POINTERS* pointers)
     if (!record) return EXCEPTION_CONTINUE_SEARCH;
     int inside = KxIsInsidePlugin(record->ExceptionAddress);
     if (!KxShouldReportException(record->ExceptionCode, inside)) return EXCEPTION_CONTINUE_SEARCH;
+    // In a flood, once the lines are used up, nothing is shared between threads: a plain look suffices.
+    DWORD now = GetTickCount();
+    if (KxExceptionLinesUsedUp(g_exceptionBudget, now)) return EXCEPTION_CONTINUE_SEARCH;
     // One report at a time across the process; anything raised meanwhile passes unseen.
     if (InterlockedCompareExchange(&g_crashReportGuard, 1, 0) != 0) return EXCEPTION_CONTINUE_SEARCH;
-    KxExceptionLine kind = KxTakeExceptionLine(g_exceptionBudget, GetTickCount());
+    KxExceptionLine kind = KxTakeExceptionLine(g_exceptionBudget, now);
     if (kind != KX_LINE_NONE) KxWriteExceptionLine(record, inside, kind);
     InterlockedExchange(&g_crashReportGuard, 0);
     return EXCEPTION_CONTINUE_SEARCH;

@@ -23,5 +23,7 @@ struct KxExceptionLogBudget {
     bool processNoticeWritten;
 };
 
+// Nothing more may be written at tick count now (this second's or the process's lines are used up).
+int KxExceptionLinesUsedUp(const KxExceptionLogBudget& budget, DWORD now);
 // Which line, if any, a reportable exception at tick count now gets; charges the budget for it.
 KxExceptionLine KxTakeExceptionLine(KxExceptionLogBudget& budget, DWORD now);
