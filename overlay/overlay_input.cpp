@@ -1,14 +1,19 @@
 #include "overlay/overlay_input.h"
 
-#include "config/settings.h"
+#include "overlay/edit_words.h"
+#include "overlay/filter_menu.h"
+#include "overlay/list_scrollbar.h"
+#include "overlay/list_selection.h"
+#include "overlay/list_tooltip.h"
 #include "overlay/overlay_placement.h"
 #include "overlay/overlay_window.h"
 #include "overlay/result_rows.h"
+#include "overlay/search_history.h"
+#include "panel/overlay_keys.h"
 #include "panel/published_set.h"
+#include "search/drives.h"
 #include "search/search_composition.h"
 
-int g_historyIndex = -1;
-bool g_historyRecall;
 HWND g_hotButton;
 
 namespace {
@@ -18,6 +23,8 @@ WNDPROC g_listProc;
 WNDPROC g_buttonProc;
 
 // Enter publishes the selected rows, or all of them when none is selected; Ctrl adds to what is there.
+// Modifiers are read as they were with the key, not as they are now: a Ctrl already released while a
+// search kept this thread busy must still append rather than replace what the host shows.
 void KxPublishSelectedRows()
 {
     HWND host = KxFindHostWindow();
@@ -29,44 +36,110 @@ void KxPublishSelectedRows()
         count = (int)SendMessageW(g_listWnd, LB_GETSELITEMS, KX_RESULT_CAPACITY, (LPARAM)indices);
         if (count < 0) count = 0;
     }
-    KxPublishResultsToWfx(host, count > 0 ? indices : nullptr, count, (GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0);
+    KxPublishResultsToWfx(host, count > 0 ? indices : nullptr, count, GetKeyState(VK_CONTROL) < 0);
 }
 
-// Keys both the edit box and the list answer the same way; 1 when the message was handled.
-int KxHandleCommonKeys(UINT message, WPARAM key)
+// Escape clears a typed search first, and closes the overlay once the box is empty.
+void KxEscapeOverlay()
 {
-    if (message == WM_KEYDOWN && key == VK_RETURN) {
+    if (g_editWnd && GetWindowTextLengthW(g_editWnd) > 0)
+        KxClearSearch();
+    else
+        KxCloseOverlay();
+}
+
+POINT KxPointOf(LPARAM lParam)
+{
+    return POINT{(short)LOWORD(lParam), (short)HIWORD(lParam)};
+}
+
+// Returns 1 when the edit box's own procedure must not see the message.
+int KxOnEditKey(HWND edit, UINT message, WPARAM key, LPARAM keyData)
+{
+    if (message == WM_CHAR) return key == 10 || key == 13 || key == 27 || key == 127;
+    if (message != WM_KEYDOWN) return 0;
+    switch (key) {
+    case VK_BACK:
+        if (GetKeyState(VK_CONTROL) >= 0) return 0;
+        KxDeletePreviousWord(edit);
+        return 1;
+    case VK_RETURN:
         KxPublishSelectedRows();
         return 1;
+    case VK_ESCAPE:
+        KxEscapeOverlay();
+        return 1;
+    case VK_UP:
+    case VK_DOWN:
+        KxMoveSelectionFromEdit(key, keyData);
+        return 1;
     }
-    // Enter would otherwise beep or put a character into the box.
-    return message == WM_CHAR && (key == 10 || key == 13);
+    return 0;
 }
 
 LRESULT CALLBACK KxEditSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (KxHandleCommonKeys(message, wParam)) return 0;
+    if (KxHandleOverlayKey(window, message, wParam)) return 0;
+    if (KxOnEditKey(window, message, wParam, lParam)) return 0;
     return CallWindowProcW(g_editProc, window, message, wParam, lParam);
 }
 
-// The rows paint themselves; the list adds its placeholder line and the background below the rows.
-LRESULT KxPaintList(HWND window, WPARAM wParam, LPARAM lParam)
+// The rows paint themselves; the list adds its scrollbar, its placeholder line and the background below the rows.
+LRESULT KxOnListPaint(HWND list, WPARAM wParam, LPARAM lParam)
 {
-    LRESULT result = CallWindowProcW(g_listProc, window, WM_PAINT, wParam, lParam);
-    HDC dc = GetDC(window);
+    LRESULT result = CallWindowProcW(g_listProc, list, WM_PAINT, wParam, lParam);
+    KxPaintScrollbar(list);
+    HDC dc = GetDC(list);
     if (dc) {
-        KxDrawListPlaceholder(window, dc);
-        ReleaseDC(window, dc);
+        KxDrawListPlaceholder(list, dc);
+        ReleaseDC(list, dc);
     }
     return result;
 }
 
+void KxOnListMouseMove(HWND list, LPARAM lParam)
+{
+    if (g_thumbDragging) {
+        KxOnThumbDrag(list, KxPointOf(lParam));
+        return;
+    }
+    if (g_tooltipWnd) KxOnListHover(list, KxPointOf(lParam));
+}
+
 LRESULT CALLBACK KxListSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (KxHandleCommonKeys(message, wParam)) return 0;
+    if (KxHandleOverlayKey(window, message, wParam)) return 0;
     switch (message) {
-    case WM_ERASEBKGND: KxFillListBackground(window, (HDC)wParam); return 1;
-    case WM_PAINT: return KxPaintList(window, wParam, lParam);
+    case WM_LBUTTONDOWN:
+        if (KxOnScrollbarButtonDown(window, KxPointOf(lParam))) return 0;
+        break;
+    case WM_MOUSEMOVE:
+        KxOnListMouseMove(window, lParam);
+        if (g_thumbDragging) return 0;
+        break;
+    case WM_LBUTTONUP:
+        if (!g_thumbDragging) break;
+        KxEndThumbDrag(window);
+        return 0;
+    case WM_PAINT:
+        return KxOnListPaint(window, wParam, lParam);
+    case WM_ERASEBKGND:
+        KxFillListBackground(window, (HDC)wParam);
+        return 1;
+    case WM_KEYDOWN:
+        if (wParam == VK_RETURN) KxPublishSelectedRows();
+        if (wParam == VK_ESCAPE) KxEscapeOverlay();
+        if (wParam == VK_RETURN || wParam == VK_ESCAPE) return 0;
+        break;
+    case WM_CHAR:
+        if (wParam == 10 || wParam == 13 || wParam == 27) return 0;
+        break;
+    case WM_MOUSELEAVE:
+        KxOnListMouseLeave();
+        break;
+    case WM_MOUSEWHEEL:
+        KxOnListWheel(window, wParam);
+        return 0;
     }
     return CallWindowProcW(g_listProc, window, message, wParam, lParam);
 }
@@ -87,9 +160,59 @@ void KxTrackHotButton(HWND button, UINT message)
     }
 }
 
+void KxOpenDropDown(HWND button)
+{
+    if (button == g_filterButton)
+        KxShowFilterMenu();
+    else
+        KxShowScopeMenu();
+}
+
+// Returns 1 when the button's own procedure must not see the key.
+int KxOnButtonKey(HWND button, UINT message, WPARAM key)
+{
+    bool dropDown = button == g_filterButton || button == g_scopeButton;
+    if (message == WM_SYSKEYDOWN && key == VK_DOWN && dropDown) {
+        KxOpenDropDown(button);
+        return 1;
+    }
+    if (message != WM_KEYDOWN) return 0;
+    if (key == VK_ESCAPE) {
+        KxEscapeOverlay();
+        return 1;
+    }
+    if (dropDown && (key == VK_RETURN || key == VK_SPACE || key == VK_DOWN || key == VK_F4)) {
+        KxOpenDropDown(button);
+        return 1;
+    }
+    if (!dropDown && (key == VK_RETURN || key == VK_SPACE)) {
+        SendMessageW(GetParent(button), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), 0), (LPARAM)button);
+        return 1;
+    }
+    return 0;
+}
+
 LRESULT CALLBACK KxButtonSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    KxTrackHotButton(window, message);
+    if (KxHandleOverlayKey(window, message, wParam)) return 0;
+    switch (message) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        if (KxOnButtonKey(window, message, wParam)) return 0;
+        break;
+    case WM_CHAR:
+    case WM_SYSCHAR:
+        return 0;
+    case WM_KEYUP:
+        if (wParam == VK_SPACE) return 0;
+        break;
+    case WM_GETDLGCODE:
+        return DLGC_WANTALLKEYS;
+    case WM_MOUSEMOVE:
+    case WM_MOUSELEAVE:
+        KxTrackHotButton(window, message);
+        break;
+    }
     return CallWindowProcW(g_buttonProc, window, message, wParam, lParam);
 }
 
@@ -116,20 +239,6 @@ void KxClearSearch()
     g_resultCount = 0;
     g_resultTotal = 0;
     KxRefreshResultList();
-    g_currentRow = -1;
+    KxSelectOnlyRow(-1);
     if (g_editWnd) SetFocus(g_editWnd);
-}
-
-void KxCommitHistoryIfTyped()
-{
-    if (!g_editWnd || !g_overlayWnd || !IsWindowVisible(g_overlayWnd) || g_historyIndex >= 0) return;
-    KxAddEditTextToHistory();
-}
-
-void KxAddEditTextToHistory()
-{
-    if (!g_editWnd) return;
-    wchar_t text[256];
-    GetWindowTextW(g_editWnd, text, 256);
-    KxAddToSearchHistory(text);
 }

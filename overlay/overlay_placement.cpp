@@ -10,8 +10,10 @@
 #include "core/host_send.h"
 #include "core/log.h"
 #include "overlay/header_sort.h"
+#include "overlay/list_selection.h"
 #include "overlay/overlay_input.h"
 #include "overlay/overlay_window.h"
+#include "overlay/search_history.h"
 #include "search/drives.h"
 #include "search/filters.h"
 #include "search/search_composition.h"
@@ -148,6 +150,7 @@ void KxOpenOverlay()
         if (!g_overlayWnd) return;
     }
     g_resultCount = 0;
+    KxSelectOnlyRow(-1);
     g_clientSortActive = false;
     KxHeaderSortFromSortType(g_settings.sortType, &g_sortColumn, &g_sortDescending);
     SetWindowTextW(g_editWnd, L"");

@@ -13,7 +13,9 @@
 #include "overlay/overlay_layout.h"
 #include "overlay/overlay_placement.h"
 #include "overlay/result_rows.h"
+#include "overlay/search_history.h"
 #include "panel/result_actions.h"
+#include "panel/result_menu.h"
 #include "search/drives.h"
 #include "search/filters.h"
 #include "search/result_format.h"
@@ -121,6 +123,22 @@ LRESULT KxOnOverlayCommand(HWND overlay, WPARAM wParam, LPARAM lParam)
         return 0;
     }
     return DefWindowProcW(overlay, WM_COMMAND, wParam, lParam);
+}
+
+// The row the menu is for: the caret's from the keyboard (-1, -1), else the one under the mouse.
+void KxOnListContextMenu(LPARAM lParam)
+{
+    int x = (short)LOWORD(lParam), y = (short)HIWORD(lParam);
+    int row = -1;
+    if (x == -1 && y == -1) {
+        row = (int)SendMessageW(g_listWnd, LB_GETCARETINDEX, 0, 0);
+    } else {
+        POINT point{x, y};
+        ScreenToClient(g_listWnd, &point);
+        LRESULT hit = SendMessageW(g_listWnd, LB_ITEMFROMPOINT, 0, MAKELPARAM(point.x, point.y));
+        if (HIWORD(hit) == 0) row = LOWORD(hit);
+    }
+    if (row >= 0 && row < g_resultCount) KxShowResultContextMenu(row, x, y);
 }
 
 void KxOnOverlayTimer(HWND overlay, UINT_PTR timer)
@@ -261,6 +279,10 @@ LRESULT CALLBACK KxOverlayWindowProc(HWND window, UINT message, WPARAM wParam, L
     case WM_CTLCOLORSTATIC: return KxOnControlColour((HDC)wParam, false);
     case WM_COMMAND: return KxOnOverlayCommand(window, wParam, lParam);
     case WM_TIMER: KxOnOverlayTimer(window, wParam); return 0;
+    case WM_CONTEXTMENU:
+        if ((HWND)wParam != g_listWnd) break;
+        KxOnListContextMenu(lParam);
+        return 0;
     case WM_LBUTTONDOWN: {
         POINT point{(short)LOWORD(lParam), (short)HIWORD(lParam)};
         if (g_resultCount < 1 || !PtInRect(&g_headerRect, point)) break;

@@ -1,12 +1,27 @@
 #include "panel/result_actions.h"
 
+#include <shellapi.h>
+#include <stdlib.h>
 #include <string.h>
 #include <wchar.h>
 
 #include "core/host_interface.h"
 #include "core/host_send.h"
 #include "core/log.h"
+#include "overlay/list_selection.h"
 #include "overlay/overlay_placement.h"
+#include "overlay/overlay_window.h"
+#include "search/search_composition.h"
+
+namespace {
+
+// The hit's path, copied before the overlay closes and forgets the results.
+void KxCopyResultPath(int row, wchar_t* path)
+{
+    lstrcpynW(path, g_results[row].path, KX_PATH_CHARS);
+}
+
+}  // namespace
 
 void KxTriggerGoToPreviousDir(HWND tcWindow)
 {
@@ -27,19 +42,86 @@ void KxCopyTextToClipboard(HWND owner, const wchar_t* text)
     size_t bytes = (wcslen(text) + 1) * sizeof(wchar_t);
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
     if (!memory) return;
-    void* copy = GlobalLock(memory);
-    if (!copy) {
+    void* locked = GlobalLock(memory);
+    if (!locked) {
         GlobalFree(memory);
         return;
     }
-    memcpy(copy, text, bytes);
+    memcpy(locked, text, bytes);
     GlobalUnlock(memory);
     if (!OpenClipboard(owner)) {
         GlobalFree(memory);
         return;
     }
     EmptyClipboard();
-    // Once set, the clipboard owns the memory.
     if (!SetClipboardData(CF_UNICODETEXT, memory)) GlobalFree(memory);
     CloseClipboard();
+}
+
+void KxGoToResultLocation(int row)
+{
+    if (row < 0 || row >= g_resultCount) return;
+    HWND host = KxFindHostWindow();
+    if (!host) return;
+    wchar_t path[KX_PATH_CHARS];
+    KxCopyResultPath(row, path);
+    KxCloseOverlay();
+    KxSendHostChangeDir(host, path);
+}
+
+int KxJoinResultPaths(const KxResult* results, int resultCount, const int* rows, int rowCount, wchar_t* out,
+                      int capacity)
+{
+    int length = 0;
+    auto append = [&](const wchar_t* text, int n) {
+        for (int i = 0; i < n; ++i, ++length)
+            if (out && length < capacity - 1) out[length] = text[i];
+    };
+    int joined = 0;
+    for (int i = 0; i < rowCount; ++i) {
+        if (rows[i] < 0 || rows[i] >= resultCount) continue;
+        if (joined++ > 0) append(L"\r\n", 2);
+        const wchar_t* path = results[rows[i]].path;
+        append(path, (int)wcsnlen(path, KX_PATH_CHARS - 1));
+    }
+    if (out && capacity > 0) out[length < capacity - 1 ? length : capacity - 1] = L'\0';
+    return length;
+}
+
+void KxCopyResultPaths()
+{
+    static int rows[KX_RESULT_CAPACITY];
+    int count = 0;
+    if (SendMessageW(g_listWnd, LB_GETSELCOUNT, 0, 0) > 0)
+        count = (int)SendMessageW(g_listWnd, LB_GETSELITEMS, KX_RESULT_CAPACITY, (LPARAM)rows);
+    if (count <= 0) {
+        rows[0] = KxActionRow();
+        count = 1;
+    }
+    int length = KxJoinResultPaths(g_results, g_resultCount, rows, count, nullptr, 0);
+    wchar_t* text = (wchar_t*)malloc((length + 1) * sizeof(wchar_t));
+    if (!text) return;
+    KxJoinResultPaths(g_results, g_resultCount, rows, count, text, length + 1);
+    KxCopyTextToClipboard(g_overlayWnd, text);
+    free(text);
+}
+
+void KxViewOrEditResult(WPARAM hostCommand)
+{
+    int row = KxActionRow();
+    HWND host = KxFindHostWindow();
+    if (!host) return;
+    wchar_t path[KX_PATH_CHARS];
+    KxCopyResultPath(row, path);
+    KxCloseOverlay();
+    // The command applies to what the panel shows, so it must follow the folder change, not race it.
+    if (KxSendHostChangeDir(host, path)) PostMessageW(host, KX_WM_HOST_COMMAND, hostCommand, 0);
+}
+
+void KxOpenResultWithShell()
+{
+    wchar_t path[KX_PATH_CHARS];
+    KxCopyResultPath(KxActionRow(), path);
+    KxCloseOverlay();
+    ShellExecuteW(nullptr, L"open", path, nullptr, nullptr, SW_SHOWNORMAL);
 }

@@ -6,6 +6,7 @@
 
 #include "config/settings.h"
 #include "core/log.h"
+#include "overlay/list_selection.h"
 #include "overlay/overlay_window.h"
 #include "search/active_folder.h"
 #include "search/drives.h"
@@ -62,11 +63,8 @@ void KxShowResults()
         qsort(g_results, g_resultCount, sizeof(KxResult), KxCompareResults);
     }
     KxRefreshResultList();
-    g_currentRow = g_resultCount > 0 ? 0 : -1;
-    if (g_resultCount > 0 && g_listWnd) {
-        SendMessageW(g_listWnd, LB_SETCARETINDEX, 0, FALSE);
-        SendMessageW(g_listWnd, LB_SETSEL, TRUE, 0);
-    }
+    // Selection marks of the previous list would name other hits now.
+    KxSelectOnlyRow(g_resultCount > 0 ? 0 : -1);
 }
 
 void KxClearResults()
@@ -76,7 +74,7 @@ void KxClearResults()
     g_resultCount = 0;
     g_resultTotal = 0;
     KxRefreshResultList();
-    g_currentRow = -1;
+    KxSelectOnlyRow(-1);
 }
 
 // The query text after the "path:." substitution; 0 when the pass must show no results.

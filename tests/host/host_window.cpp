@@ -93,6 +93,7 @@ LRESULT CALLBACK KxtHostProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         KxtChangeDirRecord record{};
         record.byteCount = copy->cbData;
         record.sender = (HWND)wParam;
+        record.commandsBefore = g_host.commands.size();
         record.wellFormed = KxtDecodeChangeDir((const BYTE*)copy->lpData, copy->cbData, record.path);
         g_host.changeDirs.push_back(record);
         if (g_host.hangMs) Sleep(g_host.hangMs);

@@ -12,6 +12,7 @@ struct KxtChangeDirRecord {
     bool wellFormed;       // byte-order marks, separator, empty second path and "SA" where they belong
     size_t byteCount;      // cbData
     HWND sender;           // wParam of WM_COPYDATA
+    size_t commandsBefore;  // command messages received before this one
 };
 
 struct KxtKeyRecord {

@@ -54,6 +54,21 @@ void KxtTypeText(const std::wstring& text)
     }
 }
 
+void KxtMouseAt(POINT screen, DWORD buttonFlags, DWORD wheelDelta)
+{
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    // Absolute coordinates run from 0 to 65535 over the primary screen.
+    input.mi.dx = MulDiv(screen.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    input.mi.dy = MulDiv(screen.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &input, sizeof input);
+    if (!buttonFlags) return;
+    input.mi.dwFlags = buttonFlags | MOUSEEVENTF_ABSOLUTE;
+    input.mi.mouseData = wheelDelta;
+    SendInput(1, &input, sizeof input);
+}
+
 void KxtClickWindow(HWND window)
 {
     RECT rect = KxtWindowRect(window);

@@ -15,3 +15,5 @@ RECT KxtWindowRect(HWND window);
 void KxtTypeText(const std::wstring& text);
 // A real left click at the centre of a window.
 void KxtClickWindow(HWND window);
+// Real mouse input at a screen point: a move, then the given button flags (MOUSEEVENTF_…), if any.
+void KxtMouseAt(POINT screen, DWORD buttonFlags = 0, DWORD wheelDelta = 0);

@@ -1,0 +1,172 @@
+#include "integration/keys_fixture.h"
+
+#include <wchar.h>
+
+void KeysFixture::Start(int files, const std::wstring& displayLines, const std::vector<KxtTreeItem>& extra)
+{
+    host = &KxtCreateHost();
+    std::wstring folder = KxtPreparePluginFolder();
+    tree = folder + L"tree\\";
+    std::vector<KxtTreeItem> items = extra;
+    for (int i = 0; i < files; ++i) {
+        wchar_t name[64];
+        _snwprintf(name, 64, L"docs\\kbfile_%02d.txt", i);
+        items.push_back({name, (ULONGLONG)i, KxtFileTimeOf(2025, 1, 1) - (ULONGLONG)i * 36000000000ULL});
+    }
+    ASSERT_TRUE(KxtCreateTree(tree, items));
+    KxtEverythingPeerOptions options;
+    options.roots.push_back(tree);
+    ASSERT_TRUE(KxtStartEverythingPeer(options, peer));
+    ASSERT_TRUE(KxtWriteConfig(folder, KxtLoggingConfig(displayLines)));
+    plugin = KxtLoadPlugin(folder);
+    ASSERT_NE(plugin.module, nullptr);
+    ASSERT_TRUE(KxtWaitForHook(plugin));
+}
+
+void KeysFixture::Open()
+{
+    KxtFocusHost(*host);
+    ASSERT_TRUE(KxtHoldChord({VK_CONTROL, VK_MENU}, {'F'}, [] {
+        return KxtFindOverlay() && IsWindowVisible(KxtFindOverlay());
+    }));
+    ASSERT_TRUE(KxtWaitUntil([] { return GetForegroundWindow() == KxtFindOverlay(); }));
+}
+
+void KeysFixture::Search(const std::wstring& text, int rows)
+{
+    // Every search logs one summary line; the list's count may still be an earlier search's.
+    auto summaries = [&] { return KxtCountLines(KxtReadLogLines(plugin.LogPath()), "includeFolders="); };
+    int before = summaries();
+    KxtTypeText(text);
+    ASSERT_TRUE(KxtWaitUntil([&] { return summaries() > before && KxtOverlayRowCount() == rows; }))
+        << KxtUtf8(KxtOverlayText()) << " rows " << KxtOverlayRowCount();
+}
+
+std::wstring KeysFixture::HitPath(int n) const
+{
+    wchar_t name[64];
+    _snwprintf(name, 64, L"docs\\kbfile_%02d.txt", n);
+    return tree + name;
+}
+
+std::vector<std::string> KeysFixture::RootListing() const
+{
+    return KxtListPluginRoot<char>(plugin);
+}
+
+void KxtClickRow(int row, WORD heldKey, DWORD down, DWORD up, int dx)
+{
+    POINT point = KxtCentreOf(KxtRowScreenRect(row));
+    point.x += dx;
+    INPUT key{};
+    key.type = INPUT_KEYBOARD;
+    key.ki.wVk = heldKey;
+    if (heldKey) SendInput(1, &key, sizeof key);
+    KxtMouseAt(point, down);
+    KxtMouseAt(point, up);
+    key.ki.dwFlags = KEYEVENTF_KEYUP;
+    if (heldKey) SendInput(1, &key, sizeof key);
+}
+
+bool KxtHoldChord(const std::vector<WORD>& modifiers, const std::vector<WORD>& keys,
+                  const std::function<bool()>& done)
+{
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    for (WORD modifier : modifiers) {
+        input.ki.wVk = modifier;
+        SendInput(1, &input, sizeof input);
+    }
+    for (WORD key : keys) KxtPressChord({}, key);
+    bool reached = KxtWaitUntil(done);
+    input.ki.dwFlags = KEYEVENTF_KEYUP;
+    for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it) {
+        input.ki.wVk = *it;
+        SendInput(1, &input, sizeof input);
+    }
+    return reached;
+}
+
+HWND KxtList()
+{
+    return KxtOverlayControl(205);
+}
+
+std::vector<int> KxtSelectedRows()
+{
+    int count = (int)SendMessageW(KxtList(), LB_GETSELCOUNT, 0, 0);
+    std::vector<int> rows(count > 0 ? count : 0);
+    if (count > 0) SendMessageW(KxtList(), LB_GETSELITEMS, count, (LPARAM)rows.data());
+    return rows;
+}
+
+int KxtTopIndex()
+{
+    return (int)SendMessageW(KxtList(), LB_GETTOPINDEX, 0, 0);
+}
+
+RECT KxtRowScreenRect(int row)
+{
+    RECT rect{};
+    SendMessageW(KxtList(), LB_GETITEMRECT, row, (LPARAM)&rect);
+    MapWindowPoints(KxtList(), nullptr, (POINT*)&rect, 2);
+    return rect;
+}
+
+POINT KxtCentreOf(const RECT& rect)
+{
+    return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+}
+
+HWND KxtOverlayFocus()
+{
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(KxtFindOverlay(), nullptr), &info);
+    return info.hwndFocus;
+}
+
+std::wstring KxtReadClipboard()
+{
+    std::wstring text;
+    if (!OpenClipboard(nullptr)) return L"<clipboard busy>";
+    HANDLE data = GetClipboardData(CF_UNICODETEXT);
+    const wchar_t* locked = data ? (const wchar_t*)GlobalLock(data) : nullptr;
+    if (locked) text = std::wstring(locked, wcsnlen(locked, GlobalSize(data) / sizeof(wchar_t)));
+    if (locked) GlobalUnlock(data);
+    CloseClipboard();
+    return text;
+}
+
+void KxtWriteClipboard(const std::wstring& text)
+{
+    if (!OpenClipboard(nullptr)) return;
+    EmptyClipboard();
+    size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    if (block) {
+        memcpy(GlobalLock(block), text.c_str(), bytes);
+        GlobalUnlock(block);
+        if (!SetClipboardData(CF_UNICODETEXT, block)) GlobalFree(block);
+    }
+    CloseClipboard();
+}
+
+HWND KxtOpenMenu()
+{
+    HWND menu = FindWindowW(L"#32768", nullptr);
+    return menu && IsWindowVisible(menu) ? menu : nullptr;
+}
+
+std::vector<std::wstring> KxtMenuItems(HWND menu)
+{
+    std::vector<std::wstring> items;
+    HMENU handle = (HMENU)SendMessageW(menu, MN_GETHMENU, 0, 0);
+    int count = handle ? GetMenuItemCount(handle) : 0;
+    for (int i = 0; i < count; ++i) {
+        wchar_t text[128] = L"";
+        GetMenuStringW(handle, i, text, 128, MF_BYPOSITION);
+        items.push_back(text);
+    }
+    return items;
+}

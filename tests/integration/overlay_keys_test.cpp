@@ -1,0 +1,235 @@
+#include "integration/keys_fixture.h"
+
+#include <commctrl.h>
+
+namespace {
+
+::testing::AssertionResult WaitForSelection(const std::vector<int>& rows)
+{
+    if (KxtWaitUntil([&] { return KxtSelectedRows() == rows; })) return ::testing::AssertionSuccess();
+    ::testing::AssertionResult failure = ::testing::AssertionFailure() << "selected:";
+    for (int row : KxtSelectedRows()) failure << " " << row;
+    return failure;
+}
+
+}  // namespace
+
+TEST_F(KeysFixture, ANewResultListStartsWithRowZeroAsTheOnlySelectionAndAnchor)
+{
+    Start(12);
+    Open();
+    Search(L"kbfile", 12);
+    KxtClickRow(1);
+    ASSERT_TRUE(WaitForSelection({1}));
+    KxtClickRow(3, VK_SHIFT);
+    ASSERT_TRUE(WaitForSelection({1, 2, 3}));
+
+    KxtClickWindow(KxtOverlayControl(201));
+    ASSERT_TRUE(KxtWaitUntil([] { return KxtOverlayFocus() == KxtOverlayControl(201); }))
+        << GetDlgCtrlID(KxtOverlayFocus()) << " " << KxtOverlayFocus() << " fg " << GetForegroundWindow() << " "
+        << KxtFindOverlay();
+    Search(L"_", 12);
+    EXPECT_TRUE(WaitForSelection({0})) << "the new list shows row 0 alone selected";
+    EXPECT_TRUE(KxtHoldChord({VK_SHIFT}, {VK_DOWN}, [] { return KxtSelectedRows() == std::vector<int>{0, 1}; }))
+        << "Shift extends from row 0";
+    KxtPressChord({}, VK_UP);
+    ASSERT_TRUE(WaitForSelection({0}));
+    KxtPressChord({}, VK_RETURN);
+    ASSERT_TRUE(KxtWaitUntil([&] { return host->changeDirs.size() == 1; }));
+    EXPECT_EQ(RootListing(), std::vector<std::string>{"kbfile_00.txt"});
+}
+
+TEST_F(KeysFixture, ArrowsPagingAndShiftSelectionFromTheEditBox)
+{
+    Start(30, L"MaxVisibleRows=20\r\n");
+    Open();
+    Search(L"kbfile", 30);
+    KxtPressChord({}, VK_DOWN);
+    KxtPressChord({}, VK_DOWN);
+    ASSERT_TRUE(WaitForSelection({2}));
+    // Alt+1 sorts by name (the same order here) and leaves no current row: Down starts at row 0.
+    KxtHoldChord({VK_MENU}, {'1'}, [] { return true; });
+    KxtPressChord({}, VK_DOWN);
+    EXPECT_TRUE(WaitForSelection({0})) << "Down from no row gives row 0";
+    KxtPressChord({}, VK_DOWN);
+    KxtPressChord({}, VK_UP);
+    KxtPressChord({}, VK_UP);
+    KxtPressChord({}, VK_DOWN);
+    EXPECT_TRUE(WaitForSelection({1})) << "Up stops at row 0";
+    ASSERT_TRUE(KxtHoldChord({VK_CONTROL}, {VK_END}, [] { return KxtSelectedRows() == std::vector<int>{29}; }));
+    KxtPressChord({}, VK_DOWN);
+    KxtPressChord({}, VK_UP);
+    KxtPressChord({}, VK_DOWN);
+    EXPECT_TRUE(WaitForSelection({29})) << "Down stops at the last row";
+    EXPECT_TRUE(KxtHoldChord({VK_CONTROL}, {VK_HOME}, [] { return KxtSelectedRows() == std::vector<int>{0}; }));
+    KxtPressChord({}, VK_NEXT);
+    EXPECT_TRUE(WaitForSelection({19})) << "a page is MaxVisibleRows - 1";
+    KxtPressChord({}, VK_NEXT);
+    EXPECT_TRUE(WaitForSelection({29}));
+    KxtPressChord({}, VK_PRIOR);
+    EXPECT_TRUE(WaitForSelection({10}));
+
+    ASSERT_TRUE(KxtHoldChord({VK_SHIFT}, {VK_DOWN, VK_DOWN}, [] {
+        return KxtSelectedRows() == std::vector<int>{10, 11, 12};
+    })) << "Shift extends from the row the keys selected";
+    KxtPressChord({}, VK_RETURN);
+    ASSERT_TRUE(KxtWaitUntil([&] { return host->changeDirs.size() == 1; }));
+    EXPECT_EQ(RootListing(), (std::vector<std::string>{"kbfile_10.txt", "kbfile_11.txt", "kbfile_12.txt"}));
+
+    ASSERT_TRUE(KxtWriteConfig(plugin.folder, KxtLoggingConfig(L"MaxVisibleRows=2\r\n")));
+    Open();
+    Search(L"kbfile", 30);
+    KxtPressChord({}, VK_NEXT);
+    KxtPressChord({}, VK_NEXT);
+    EXPECT_TRUE(WaitForSelection({2})) << "below 3 rows a page is one row";
+    ASSERT_TRUE(KxtHoldChord({VK_CONTROL}, {VK_RETURN}, [&] { return host->changeDirs.size() == 2; }));
+    EXPECT_EQ(RootListing().size(), 4u) << "Ctrl+Enter appends";
+}
+
+TEST_F(KeysFixture, EscapeClearsThenClosesAndUpRecallsTheHistory)
+{
+    Start(12);
+    Open();
+    Search(L"kbfile_1", 2);
+    KxtPressChord({}, VK_ESCAPE);
+    ASSERT_TRUE(KxtWaitUntil([] { return KxtOverlayText().empty() && KxtOverlayRowCount() == 0; }));
+    EXPECT_TRUE(IsWindowVisible(KxtFindOverlay()));
+    Search(L"kbfile_0", 10);
+    KxtPressChord({}, VK_ESCAPE);
+    ASSERT_TRUE(KxtWaitUntil([] { return KxtOverlayText().empty(); }));
+    KxtPressChord({}, VK_ESCAPE);
+    ASSERT_TRUE(KxtWaitForOverlayHidden());
+
+    // Both texts went into the history, newest first; Up shows and searches them.
+    Open();
+    KxtPressChord({}, VK_UP);
+    ASSERT_TRUE(KxtWaitUntil([] { return KxtOverlayText() == L"kbfile_0"; }));
+    EXPECT_TRUE(KxtWaitUntil([] { return KxtOverlayRowCount() == 10; })) << "the recalled text is searched";
+    KxtPressChord({}, VK_UP);
+    EXPECT_TRUE(KxtWaitUntil([] { return KxtOverlayText() == L"kbfile_1"; }));
+    KxtPressChord({}, VK_UP);
+    EXPECT_TRUE(KxtHoldChord({VK_CONTROL}, {VK_DOWN}, [] { return KxtOverlayText() == L"kbfile_0"; }))
+        << "no older entry: Up stays";
+    EXPECT_TRUE(KxtHoldChord({VK_CONTROL}, {VK_DOWN}, [] { return KxtOverlayText().empty(); }));
+
+    // With typed text, Up moves the selection instead.
+    Search(L"kbfile", 12);
+    KxtPressChord({}, VK_DOWN);
+    KxtPressChord({}, VK_DOWN);
+    KxtPressChord({}, VK_UP);
+    EXPECT_TRUE(WaitForSelection({1}));
+    EXPECT_EQ(KxtOverlayText(), L"kbfile");
+}
+
+TEST_F(KeysFixture, CtrlBackspaceDeletesTheWordBeforeTheCaret)
+{
+    Start(1);
+    Open();
+    KxtTypeText(L"alpha beta  ");
+    EXPECT_TRUE(KxtHoldChord({VK_CONTROL}, {VK_BACK}, [] { return KxtOverlayText() == L"alpha "; }))
+        << "the word and both spaces go";
+    KxtTypeText(L"gamma");
+    KxtPressChord({}, VK_LEFT);
+    KxtPressChord({}, VK_LEFT);
+    EXPECT_TRUE(KxtHoldChord({VK_CONTROL}, {VK_BACK}, [] { return KxtOverlayText() == L"alpha ma"; }))
+        << "only the word's left part";
+}
+
+TEST_F(KeysFixture, TabCyclesTheEditBoxAndTheDropDownButtons)
+{
+    Start(3);
+    Open();
+    Search(L"kbfile", 3);
+    KxtClickRow(0);
+    ASSERT_TRUE(KxtWaitUntil([] { return KxtOverlayFocus() == KxtList(); }));
+    KxtPressChord({}, VK_TAB);
+    EXPECT_TRUE(KxtWaitUntil([] { return KxtOverlayFocus() == KxtOverlayControl(206); })) << "list -> scope";
+    KxtPressChord({}, VK_TAB);
+    EXPECT_TRUE(KxtWaitUntil([] { return KxtOverlayFocus() == KxtOverlayControl(203); })) << "scope -> filter";
+    KxtPressChord({}, VK_TAB);
+    ASSERT_TRUE(KxtWaitUntil([] { return KxtOverlayFocus() == KxtOverlayControl(201); })) << "filter -> box";
+    DWORD start = 1, end = 0;
+    SendMessageW(KxtOverlayControl(201), EM_GETSEL, (WPARAM)&start, (LPARAM)&end);
+    EXPECT_EQ(start, 0u);
+    EXPECT_EQ(end, 6u) << "landing in the box selects its text";
+    EXPECT_TRUE(KxtHoldChord({VK_SHIFT}, {VK_TAB}, [] { return KxtOverlayFocus() == KxtOverlayControl(203); }))
+        << "box <- filter";
+    // The buttons want every key: Escape from a button still clears, then closes.
+    KxtPressChord({}, VK_ESCAPE);
+    EXPECT_TRUE(KxtWaitUntil([] { return KxtOverlayText().empty(); }));
+}
+
+TEST_F(KeysFixture, ScrollbarPagesAndDragsAndTheWheelScrollsWithoutSelecting)
+{
+    Start(40, L"MaxVisibleRows=10\r\n");
+    Open();
+    Search(L"kbfile", 40);
+    // The wheel goes to the control with the focus.
+    KxtClickRow(0);
+    ASSERT_TRUE(KxtWaitUntil([] { return KxtOverlayFocus() == KxtList(); }));
+    RECT list = KxtWindowRect(KxtList());
+    RECT client;
+    GetClientRect(KxtList(), &client);
+    int trackX = list.left + client.right - 6;
+    // The thumb (10 of 40 rows) fills the track's top quarter; a click below it pages.
+    KxtMouseAt(POINT{trackX, list.bottom - 10}, MOUSEEVENTF_LEFTDOWN);
+    KxtMouseAt(POINT{trackX, list.bottom - 10}, MOUSEEVENTF_LEFTUP);
+    EXPECT_TRUE(KxtWaitUntil([] { return KxtTopIndex() == 10; })) << "one page of visible rows";
+    EXPECT_EQ(KxtSelectedRows(), std::vector<int>{0}) << "the track takes the click, not the rows";
+
+    // Drag the thumb from its middle to the list's bottom edge.
+    int thumbY = list.top + client.bottom / 4 + client.bottom / 8;
+    KxtMouseAt(POINT{trackX, thumbY}, MOUSEEVENTF_LEFTDOWN);
+    KxtMouseAt(POINT{trackX, list.bottom - 1});
+    KxtMouseAt(POINT{trackX, list.bottom - 1}, MOUSEEVENTF_LEFTUP);
+    EXPECT_TRUE(KxtWaitUntil([] { return KxtTopIndex() == 30; })) << "the last rows, not " << KxtTopIndex();
+
+    // Fine wheel steps never add up; a notch scrolls 3 rows up and leaves the selection.
+    POINT middle = KxtCentreOf(list);
+    KxtMouseAt(middle, MOUSEEVENTF_WHEEL, 60);
+    KxtMouseAt(middle, MOUSEEVENTF_WHEEL, 60);
+    KxtMouseAt(middle, MOUSEEVENTF_WHEEL, 120);
+    EXPECT_TRUE(KxtWaitUntil([] { return KxtTopIndex() == 27; })) << KxtTopIndex();
+    KxtMouseAt(middle, MOUSEEVENTF_WHEEL, (DWORD)-240);
+    EXPECT_TRUE(KxtWaitUntil([] { return KxtTopIndex() == 30; }));
+    EXPECT_EQ(KxtSelectedRows(), std::vector<int>{0});
+}
+
+TEST_F(KeysFixture, HoveringAFolderShowsItBelowRightOfTheCursor)
+{
+    Start(3);
+    Open();
+    Search(L"kbfile", 3);
+    HWND tooltip = nullptr;
+    EnumThreadWindows(GetWindowThreadProcessId(KxtFindOverlay(), nullptr), [](HWND window, LPARAM found) {
+        wchar_t name[64];
+        GetClassNameW(window, name, 64);
+        if (wcscmp(name, L"tooltips_class32") == 0) *(HWND*)found = window;
+        return TRUE;
+    }, (LPARAM)&tooltip);
+    ASSERT_NE(tooltip, nullptr);
+    // Inside the folder column whatever width the dates take: left of size and date, within its least width.
+    RECT row = KxtRowScreenRect(1);
+    POINT point{row.right - 230, (row.top + row.bottom) / 2};
+    KxtMouseAt(POINT{point.x - 5, point.y});
+    KxtMouseAt(point);
+    // The tip's text area starts there; its frame lies round it.
+    POINT cursor{}, tip{};
+    ASSERT_TRUE(KxtWaitUntil([&] {
+        GetCursorPos(&cursor);
+        tip = POINT{0, 0};
+        ClientToScreen(tooltip, &tip);
+        return IsWindowVisible(tooltip) && tip.x == cursor.x + 16 && tip.y == cursor.y + 20;
+    })) << IsWindowVisible(tooltip) << " tip " << tip.x << "," << tip.y << " cursor " << cursor.x << "," << cursor.y;
+    wchar_t text[2048] = L"";
+    TTTOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V1_SIZE;
+    tool.hwnd = KxtFindOverlay();
+    tool.uId = (UINT_PTR)KxtList();
+    tool.lpszText = text;
+    SendMessageW(tooltip, TTM_GETTEXTW, 2048, (LPARAM)&tool);
+    EXPECT_EQ(std::wstring(text) + L"\\kbfile_01.txt", HitPath(1));
+
+    KxtMouseAt(POINT{row.left - 50, row.top - 200});
+    EXPECT_TRUE(KxtWaitUntil([&] { return !IsWindowVisible(tooltip); })) << "leaving the list hides it";
+}
