@@ -141,6 +141,7 @@ void KxOpenOverlay()
         g_panelRect.right = g_panelRect.left + (g_panelRect.right - g_panelRect.left) / 2;
     }
     KxApplyTheme();
+    KxLoadFilters();
     if (g_overlayWnd) {
         KxApplyThemeToControls();
         SetWindowTextW(g_filterButton, KxSelectedFilter().name);

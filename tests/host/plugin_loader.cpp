@@ -12,6 +12,11 @@ bool KxtWriteConfig(const std::wstring& folder, const std::wstring& lines)
     return KxtWriteUnicodeFile(folder + L"Korvex.cfg", lines);
 }
 
+std::wstring KxtPluginBuildPath()
+{
+    return KXT_PLUGIN_PATH;
+}
+
 KxtPlugin KxtLoadPlugin(const std::wstring& folder)
 {
     KxtPlugin plugin{folder, nullptr};

@@ -25,6 +25,8 @@ struct KxtPlugin {
 std::wstring KxtPreparePluginFolder();
 // Writes a Korvex.cfg (UTF-16 with byte-order mark) with the given lines.
 bool KxtWriteConfig(const std::wstring& folder, const std::wstring& lines);
+// The DLL under test where the build left it.
+std::wstring KxtPluginBuildPath();
 // Copies the DLL under test into the folder and loads it; module is null when that failed.
 KxtPlugin KxtLoadPlugin(const std::wstring& folder);
 // Waits until the keyboard hook is in place (needs Logging=Y, which every config below sets).
