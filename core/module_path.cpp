@@ -26,3 +26,9 @@ int KxPathBesideModule(const wchar_t* fileName, wchar_t* out, int capacity)
     }
     return KxComposePathBeside(modulePath, fileName, out, capacity);
 }
+
+KxAnyFunction KxFindSystemFunction(const wchar_t* library, const char* name)
+{
+    HMODULE module = LoadLibraryW(library);
+    return module ? reinterpret_cast<KxAnyFunction>(GetProcAddress(module, name)) : nullptr;
+}

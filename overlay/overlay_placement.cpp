@@ -36,10 +36,8 @@ void KxCloakOverlay(BOOL cloak)
 {
     if (!g_dwmLookedUp) {
         g_dwmLookedUp = true;
-        HMODULE dwm = LoadLibraryW(L"dwmapi.dll");
-        if (dwm)
-            g_dwmSetWindowAttribute = reinterpret_cast<KxDwmSetWindowAttributeProc>(
-                reinterpret_cast<void (*)()>(GetProcAddress(dwm, "DwmSetWindowAttribute")));
+        g_dwmSetWindowAttribute = reinterpret_cast<KxDwmSetWindowAttributeProc>(
+            KxFindSystemFunction(L"dwmapi.dll", "DwmSetWindowAttribute"));
     }
     if (!g_dwmSetWindowAttribute || !g_overlayWnd) return;
     const DWORD KX_DWMWA_CLOAK = 13;

@@ -73,10 +73,8 @@ int KxNetworkDriveUnavailable(wchar_t letter)
 {
     if (!g_netConnectionLookedUp) {
         g_netConnectionLookedUp = true;
-        HMODULE mpr = LoadLibraryW(L"mpr.dll");
-        if (mpr)
-            g_netGetConnection = reinterpret_cast<KxWNetGetConnectionProc>(
-                reinterpret_cast<void (*)()>(GetProcAddress(mpr, "WNetGetConnectionW")));
+        g_netGetConnection =
+            reinterpret_cast<KxWNetGetConnectionProc>(KxFindSystemFunction(L"mpr.dll", "WNetGetConnectionW"));
     }
     if (!g_netGetConnection) return 0;
     wchar_t local[3] = {letter, L':', L'\0'};
