@@ -192,13 +192,6 @@ int KxComputeDriveIconSize(int dpiScalePercent, int rowHeight)
     return snapped;
 }
 
-int KxChooseDriveIconStyle(int lineStyle, int selected, int isDark)
-{
-    if (!lineStyle) return KX_STYLE_COLOUR;
-    if (selected) return KX_STYLE_LINE_SELECTED;
-    return isDark ? KX_STYLE_LINE_DARK : KX_STYLE_LINE_LIGHT;
-}
-
 int KxDriveIconResourceId(int style, int index)
 {
     return 200 + 16 * style + index;

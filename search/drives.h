@@ -18,15 +18,8 @@ enum KxDriveIcon {
     KX_ICON_RAM_DISK = 8,
 };
 
-// Drive icon styles: colour, and line drawings for light, dark and selected rows.
-enum KxDriveIconStyleIndex {
-    KX_STYLE_COLOUR = 0,
-    KX_STYLE_LINE_LIGHT = 1,
-    KX_STYLE_LINE_DARK = 2,
-    KX_STYLE_LINE_SELECTED = 3
-};
-
 constexpr int KX_DRIVE_ICON_COUNT = 9;
+// Colour, and line drawings for light, dark and selected rows.
 constexpr int KX_DRIVE_ICON_STYLES = 4;
 // Bus types of the storage device descriptor.
 constexpr int KX_BUS_UNKNOWN = -1;
@@ -78,7 +71,5 @@ int KxProductNamesCardReader(const wchar_t* product);
 int KxParseStorageDescriptor(const BYTE* bytes, DWORD returned, int* bus, wchar_t* product, int capacity);
 // Icon size for a display scale and row height (0 or less: no row yet), snapped to the drawn sizes.
 int KxComputeDriveIconSize(int dpiScalePercent, int rowHeight);
-// The style of a row's icon: colour, or the line drawing that suits the row and the theme.
-int KxChooseDriveIconStyle(int lineStyle, int selected, int isDark);
 // The icon resource of a style and index: 200 + 16 * style + index.
 int KxDriveIconResourceId(int style, int index);

@@ -102,7 +102,7 @@ TEST(DriveIcons, SizeLadderFollowsRowHeightAndScale)
         EXPECT_EQ(KxComputeDriveIconSize(c.scale, c.rowHeight), c.size) << c.scale << "% row " << c.rowHeight;
 }
 
-TEST(DriveIcons, IndexOfAPathStyleOfARowAndResourceIds)
+TEST(DriveIcons, IndexOfAPathAndResourceIds)
 {
     KxDriveInfo saved[26];
     memcpy(saved, g_drives, sizeof saved);
@@ -119,10 +119,6 @@ TEST(DriveIcons, IndexOfAPathStyleOfARowAndResourceIds)
     EXPECT_EQ(KxDriveIconIndex(L""), -1);
     memcpy(g_drives, saved, sizeof saved);
 
-    EXPECT_EQ(KxChooseDriveIconStyle(0, 1, 1), 0) << "colour whatever the row";
-    EXPECT_EQ(KxChooseDriveIconStyle(1, 0, 0), 1);
-    EXPECT_EQ(KxChooseDriveIconStyle(1, 0, 1), 2);
-    EXPECT_EQ(KxChooseDriveIconStyle(1, 1, 0), 3);
     EXPECT_EQ(KxDriveIconResourceId(0, 0), 200);
     EXPECT_EQ(KxDriveIconResourceId(1, 8), 224);
     EXPECT_EQ(KxDriveIconResourceId(3, 8), 256);
