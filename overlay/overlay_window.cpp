@@ -9,6 +9,7 @@
 #include "core/log.h"
 #include "core/module_path.h"
 #include "overlay/filter_menu.h"
+#include "overlay/list_selection.h"
 #include "overlay/overlay_input.h"
 #include "overlay/overlay_layout.h"
 #include "overlay/overlay_placement.h"
@@ -379,6 +380,7 @@ void KxSortByColumn(int column)
         qsort(g_results, g_resultCount, sizeof(KxResult), KxCompareResults);
     }
     if (g_overlayWnd) InvalidateRect(g_overlayWnd, &g_headerRect, FALSE);
-    g_currentRow = -1;
     KxRefreshResultList();
+    // The marks stay on row numbers that now hold other hits; Enter must never publish those.
+    KxSelectOnlyRow(-1);
 }

@@ -49,3 +49,22 @@ TEST(HeaderSort, FirstClickTakesTheColumnsDefaultDirectionAndTheSecondFlipsIt)
     EXPECT_TRUE(g_clientSortActive);
     g_resultCount = 0;
 }
+
+TEST(HeaderSort, SortingLeavesNoRowSelected)
+{
+    KxtFillResults({{L"C:\\b.txt", 20}, {L"C:\\a.txt", 30}, {L"C:\\c.txt", 10}});
+    g_listWnd = CreateWindowExW(0, L"LISTBOX", L"", LBS_NODATA | LBS_OWNERDRAWFIXED | LBS_EXTENDEDSEL, 0, 0, 200, 200,
+                                nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_TRUE(g_listWnd);
+    SendMessageW(g_listWnd, LB_SETCOUNT, g_resultCount, 0);
+    SendMessageW(g_listWnd, LB_SELITEMRANGE, TRUE, MAKELPARAM(1, 2));
+    ASSERT_EQ(SendMessageW(g_listWnd, LB_GETSELCOUNT, 0, 0), 2);
+
+    KxSortByColumn(KX_COLUMN_NAME);
+    // Rows 1 and 2 now hold other hits than the ones the user picked.
+    EXPECT_EQ(SendMessageW(g_listWnd, LB_GETSELCOUNT, 0, 0), 0);
+    EXPECT_EQ(g_currentRow, -1);
+    DestroyWindow(g_listWnd);
+    g_listWnd = nullptr;
+    g_resultCount = 0;
+}
