@@ -124,9 +124,13 @@ TEST(PluginLoad, LoggingOnAddsConfigurationLineAfterStartup)
 
 TEST(PluginLoad, ModuleStaysLoadedAfterTheHostFreesIt)
 {
-    KxtPlugin plugin = KxtLoadPlugin(KxtPreparePluginFolder());
+    std::wstring folder = KxtPreparePluginFolder();
+    ASSERT_TRUE(KxtWriteConfig(folder, KxtLoggingConfig()));
+    KxtPlugin plugin = KxtLoadPlugin(folder);
     ASSERT_NE(plugin.module, nullptr);
     ASSERT_TRUE(KxtWaitForLogLine(plugin.LogPath(), "DllMain: module pin OK"));
+    // Start-up writes files; Wine aborts a process that ends while another thread is in the middle of that.
+    ASSERT_TRUE(KxtWaitForHook(plugin));
     std::wstring path = plugin.folder + L"Korvex.wdx64";
     EXPECT_TRUE(FreeLibrary(plugin.module));
     EXPECT_TRUE(FreeLibrary(plugin.module));
