@@ -1,5 +1,6 @@
 #include "peers/everything_peer_launcher.h"
 
+#include "peers/everything_peer_protocol.h"
 #include "support/test_support.h"
 
 namespace {
@@ -165,6 +166,13 @@ void KxtStopEverythingPeer(KxtEverythingPeer& peer)
     CloseHandle(peer.process);
     peer.process = nullptr;
     peer.window = nullptr;
+}
+
+double KxtTakePeerWorkMs(const KxtEverythingPeer& peer)
+{
+    DWORD_PTR microseconds = 0;
+    if (!SendMessageTimeoutW(peer.window, KXT_PEER_TAKE_WORK_TIME, 0, 0, SMTO_BLOCK, 10000, &microseconds)) return 0;
+    return (double)microseconds / 1000.0;
 }
 
 std::vector<std::string> KxtReadPeerQueries(const KxtEverythingPeer& peer)

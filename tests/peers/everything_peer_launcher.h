@@ -34,6 +34,9 @@ struct KxtEverythingPeer {
 bool KxtStartEverythingPeer(const KxtEverythingPeerOptions& options, KxtEverythingPeer& peer);
 // Closes its window, waits for it to end and, as a last resort, terminates it.
 void KxtStopEverythingPeer(KxtEverythingPeer& peer);
+// Milliseconds of the peer's own work (decoding, recording, matching, sorting, building replies) since
+// the last call; what a round trip costs beyond that is the client's and the message traffic's.
+double KxtTakePeerWorkMs(const KxtEverythingPeer& peer);
 // The recorded queries, one line each: "max=200 offset=0 flags=0x54 sort=14 search=[...]" or "bad query".
 std::vector<std::string> KxtReadPeerQueries(const KxtEverythingPeer& peer);
 

@@ -28,6 +28,30 @@ std::vector<KxtPeerFilter> g_peerFilters;
 // Queries waiting for their reply, by the id of the posted message or timer that will send it.
 std::map<UINT_PTR, KxtPeerQuery> g_peerPending;
 UINT_PTR g_peerNextQueryId = 1;
+// The peer's own work (decoding, recording, matching, sorting, building replies; not the sends) since it was last
+// taken, so that benchmarks can tell the engine's share from the client's.
+LARGE_INTEGER g_peerWorkTicks;
+
+LONGLONG KxtPeerTicks()
+{
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return now.QuadPart;
+}
+
+void KxtPeerAddWork(LONGLONG since)
+{
+    g_peerWorkTicks.QuadPart += KxtPeerTicks() - since;
+}
+
+LRESULT KxtPeerTakeWorkMicroseconds()
+{
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    LRESULT microseconds = (LRESULT)(g_peerWorkTicks.QuadPart * 1000000 / frequency.QuadPart);
+    g_peerWorkTicks.QuadPart = 0;
+    return microseconds;
+}
 
 std::string KxtPeerUtf8(const std::wstring& wide)
 {
@@ -98,6 +122,7 @@ void KxtPeerSend(HWND self, HWND replyWindow, const KxtPeerReply& reply)
 
 void KxtPeerReplyTo(HWND self, const KxtPeerQuery& query)
 {
+    LONGLONG started = KxtPeerTicks();
     uint32_t total = 0;
     std::vector<const KxtPeerEntry*> page;
     if (!g_peerOptions.loading) page = KxtPeerFindPage(query, total);
@@ -107,19 +132,22 @@ void KxtPeerReplyTo(HWND self, const KxtPeerQuery& query)
         std::vector<const KxtPeerEntry*> early(page.begin() + (page.empty() ? 0 : 1), page.end());
         uint32_t earlyTotal = total - (page.empty() ? 0 : 1);
         KxtPeerSend(self, replyWindow, KxtPeerMakeReply(query.record, early, earlyTotal, KXT_PEER_WELL_FORMED));
+        started = KxtPeerTicks();
     }
-    KxtPeerSend(self, replyWindow, KxtPeerMakeReply(query.record, page, total, g_peerOptions.malformation));
+    KxtPeerReply reply = KxtPeerMakeReply(query.record, page, total, g_peerOptions.malformation);
+    KxtPeerAddWork(started);
+    KxtPeerSend(self, replyWindow, reply);
 }
 
 LRESULT KxtPeerOnCopyData(HWND window, const COPYDATASTRUCT* data)
 {
     if (data == nullptr || data->dwData != KXT_PEER_COPYDATA_QUERY2W) return FALSE;
+    LONGLONG started = KxtPeerTicks();
     KxtPeerQuery query;
-    if (!KxtPeerDecodeQuery(data->lpData, data->cbData, query)) {
-        KxtPeerRecordQuery(nullptr);
-        return FALSE;
-    }
-    KxtPeerRecordQuery(&query);
+    bool decoded = KxtPeerDecodeQuery(data->lpData, data->cbData, query);
+    KxtPeerRecordQuery(decoded ? &query : nullptr);
+    KxtPeerAddWork(started);
+    if (!decoded) return FALSE;
     if (g_peerOptions.silent) return TRUE;
     if (g_peerOptions.replyInline) {
         if (g_peerOptions.delayMs > 0) Sleep(g_peerOptions.delayMs);
@@ -154,6 +182,8 @@ LRESULT CALLBACK KxtPeerWindowProc(HWND window, UINT message, WPARAM wParam, LPA
         case WM_KXT_PEER_REPLY:
             KxtPeerOnReplyDue(window, wParam);
             return 0;
+        case KXT_PEER_TAKE_WORK_TIME:
+            return KxtPeerTakeWorkMicroseconds();
         case WM_TIMER:
             KillTimer(window, wParam);
             KxtPeerOnReplyDue(window, wParam);

@@ -7,6 +7,8 @@
 // Everything's window-message query records as they travel: little-endian 32-bit fields, no padding.
 
 constexpr uint32_t KXT_PEER_COPYDATA_QUERY2W = 18;
+// Sent to the peer's window: answers with the microseconds of its own work since the last such message.
+constexpr uint32_t KXT_PEER_TAKE_WORK_TIME = 0x8002;  // WM_APP + 2
 constexpr const wchar_t* KXT_PEER_DEFAULT_CLASS = L"EVERYTHING_TASKBAR_NOTIFICATION";
 
 constexpr uint32_t KXT_PEER_REQUEST_FULL_PATH = 0x4;
