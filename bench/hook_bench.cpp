@@ -1,11 +1,15 @@
 // Times what the plug-in's keyboard hook adds to every key of the desktop: a key that is not the hot key,
-// from SendInput until it reaches a window, with an empty pass-through hook and then with the plug-in's.
+// from SendInput until it reaches a window, with an empty pass-through hook and with the plug-in's. The
+// two take turns in processes of their own (a loaded plug-in's hook stays), so that a change in the
+// machine's load falls on both alike.
 #include <windows.h>
 
 #include "bench/bench_clock.h"
 
 #include <stdio.h>
+#include <stdlib.h>
 
+#include <string>
 #include <vector>
 
 #include "host/plugin_loader.h"
@@ -14,6 +18,7 @@
 namespace {
 
 constexpr int KX_RUNS = 30;
+constexpr int KX_RUNS_PER_PROCESS = 3;
 constexpr int KX_TAPS_PER_RUN = 40;
 constexpr WORD KX_PLAIN_KEY = 'Q';
 
@@ -42,7 +47,7 @@ HWND KxCreateReceiver()
 // Per-key time, averaged over a run of taps, for each of the runs.
 bool KxTimeTaps(std::vector<double>& samples)
 {
-    for (int run = 0; run <= KX_RUNS; ++run) {
+    for (int run = 0; run <= KX_RUNS_PER_PROCESS; ++run) {
         LONG expected = g_keyUps + KX_TAPS_PER_RUN;
         double before = KxNowMs();
         for (int tap = 0; tap < KX_TAPS_PER_RUN; ++tap) {
@@ -80,33 +85,76 @@ DWORD WINAPI KxPassThroughHookThread(LPVOID ready)
     return 0;
 }
 
-}  // namespace
-
-int wmain()
+// One process's runs, with the plug-in's hook or an empty one; the per-key times go to the file, a line each.
+int KxRunTaps(bool plugin, const wchar_t* figureFile)
 {
     HWND receiver = KxCreateReceiver();
-    HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    DWORD threadId = 0;
-    HANDLE thread = CreateThread(nullptr, 0, KxPassThroughHookThread, ready, 0, &threadId);
-    if (!thread || WaitForSingleObject(ready, 30000) != WAIT_OBJECT_0) return 1;
-    std::vector<double> empty, plugin;
-    bool timed = KxTimeTaps(empty);
-    PostThreadMessageW(threadId, WM_QUIT, 0, 0);
-    WaitForSingleObject(thread, 30000);
-    if (!timed) return 1;
-
-    std::wstring folder = KxtPreparePluginFolder();
-    KxtWriteConfig(folder, KxtLoggingConfig());
-    KxtPlugin loaded = KxtLoadPlugin(folder);
-    if (!loaded.module || !KxtWaitForHook(loaded)) return 1;
+    if (plugin) {
+        std::wstring folder = KxtPreparePluginFolder();
+        KxtWriteConfig(folder, KxtLoggingConfig());
+        KxtPlugin loaded = KxtLoadPlugin(folder);
+        if (!loaded.module || !KxtWaitForHook(loaded)) return 1;
+    } else {
+        HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        DWORD threadId = 0;
+        if (!CreateThread(nullptr, 0, KxPassThroughHookThread, ready, 0, &threadId) ||
+            WaitForSingleObject(ready, 30000) != WAIT_OBJECT_0)
+            return 1;
+    }
     SetForegroundWindow(receiver);
     SetFocus(receiver);
-    if (!KxTimeTaps(plugin)) return 1;
+    std::vector<double> samples;
+    if (!KxTimeTaps(samples)) return 1;
+    std::string lines;
+    for (double sample : samples) lines += std::to_string(sample) + "\n";
+    KxtWriteFileBytes(figureFile, lines);
+    TerminateProcess(GetCurrentProcess(), 0);  // the plug-in's thread lives as long as its host
+    return 0;
+}
 
+bool KxRunChild(const wchar_t* mode, const std::wstring& figureFile, std::vector<double>& samples)
+{
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    DeleteFileW(figureFile.c_str());
+    std::wstring commandLine = L"\"" + std::wstring(self) + L"\" " + mode + L" \"" + figureFile + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return false;
+    DWORD waited = WaitForSingleObject(process.hProcess, 120000);
+    if (waited != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    std::string lines = KxtReadFileBytes(figureFile);
+    size_t before = samples.size();
+    for (size_t at = 0; at < lines.size();) {
+        size_t end = lines.find('\n', at);
+        if (end == std::string::npos) break;
+        samples.push_back(atof(lines.substr(at, end - at).c_str()));
+        at = end + 1;
+    }
+    return waited == WAIT_OBJECT_0 && samples.size() == before + KX_RUNS_PER_PROCESS;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    if (argc == 3 && wcscmp(argv[1], L"--plugin") == 0) return KxRunTaps(true, argv[2]);
+    if (argc == 3 && wcscmp(argv[1], L"--empty") == 0) return KxRunTaps(false, argv[2]);
+    std::wstring figureFile = KxtMakeTempFolder() + L"taps.txt";
+    std::vector<double> empty, plugin;
+    while (plugin.size() < (size_t)KX_RUNS) {
+        if (!KxRunChild(L"--empty", figureFile, empty) || !KxRunChild(L"--plugin", figureFile, plugin)) {
+            fprintf(stderr, "a run of key taps failed\n");
+            return 1;
+        }
+    }
     KxPrintFigure("  (a plain key through an empty pass-through hook, per key)", empty, "");
     KxPrintFigure("  (the same key through the plug-in's hook, per key)", plugin, "");
     KxPrintRatio("low-level hook, not the hot key, over an empty pass-through hook",
                  KxSummarise(plugin).median / KxSummarise(empty).median, "<= 1.1 x", plugin.size());
-    TerminateProcess(GetCurrentProcess(), 0);  // the plug-in's thread lives as long as its host
     return 0;
 }

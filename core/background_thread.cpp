@@ -72,6 +72,8 @@ DWORD WINAPI KxBackgroundThreadProc(LPVOID)
     KxSelfRegisterHotkeyShortcut();
     KxSelfRegisterCustomColumnsView();
     KxInstallKeyboardHook();
+    // Made now rather than at the first hot key, which then opens as fast as any later one.
+    KxPrepareOverlay();
 
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         if (KxHandleThreadMessage(message)) continue;

@@ -61,3 +61,19 @@ KxLayout KxComputeOverlayLayout(const KxLayoutInput& in)
     out.closeButton = KxRectAt(4 * m + edit + c + scope + filter, y, close, c);
     return out;
 }
+
+void KxLayoutChildRects(const KxLayout& layout, RECT rects[KX_LAYOUT_CHILDREN])
+{
+    rects[0] = layout.edit;
+    rects[1] = layout.clearButton;
+    rects[2] = layout.scopeButton;
+    rects[3] = layout.filterButton;
+    rects[4] = layout.closeButton;
+    rects[5] = KxRectAt(0, layout.listTop, layout.clientWidth, layout.listHeight > 0 ? layout.listHeight : 0);
+}
+
+bool KxLayoutWindowMoved(const KxLayout& before, const KxLayout& after)
+{
+    return before.left != after.left || before.top != after.top || before.width != after.width ||
+           before.height != after.height;
+}

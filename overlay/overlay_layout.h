@@ -31,3 +31,10 @@ struct KxLayout {
 
 // The overlay's geometry: window, strips and controls.
 KxLayout KxComputeOverlayLayout(const KxLayoutInput& input);
+
+// The children in the order the overlay places them: edit, clear, scope, filter, close, list.
+constexpr int KX_LAYOUT_CHILDREN = 6;
+// Their rectangles in that order; the list's is empty (zero height) when it is hidden.
+void KxLayoutChildRects(const KxLayout& layout, RECT rects[KX_LAYOUT_CHILDREN]);
+// Whether the overlay window itself sits elsewhere or has another size.
+bool KxLayoutWindowMoved(const KxLayout& before, const KxLayout& after);

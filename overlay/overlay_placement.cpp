@@ -31,14 +31,19 @@ typedef HRESULT(WINAPI* KxDwmSetWindowAttributeProc)(HWND, DWORD, LPCVOID, DWORD
 KxDwmSetWindowAttributeProc g_dwmSetWindowAttribute;
 bool g_dwmLookedUp;
 
+// Once per process; a failure is not retried.
+void KxLookUpDwm()
+{
+    if (g_dwmLookedUp) return;
+    g_dwmLookedUp = true;
+    g_dwmSetWindowAttribute = reinterpret_cast<KxDwmSetWindowAttributeProc>(
+        KxFindSystemFunction(L"dwmapi.dll", "DwmSetWindowAttribute"));
+}
+
 // Cloaking keeps the desktop from showing the window before its first complete frame.
 void KxCloakOverlay(BOOL cloak)
 {
-    if (!g_dwmLookedUp) {
-        g_dwmLookedUp = true;
-        g_dwmSetWindowAttribute = reinterpret_cast<KxDwmSetWindowAttributeProc>(
-            KxFindSystemFunction(L"dwmapi.dll", "DwmSetWindowAttribute"));
-    }
+    KxLookUpDwm();
     if (!g_dwmSetWindowAttribute || !g_overlayWnd) return;
     const DWORD KX_DWMWA_CLOAK = 13;
     g_dwmSetWindowAttribute(g_overlayWnd, KX_DWMWA_CLOAK, &cloak, sizeof cloak);
@@ -52,10 +57,17 @@ void KxCreateOverlayWindow(HWND owner)
     overlayClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     overlayClass.lpszClassName = L"KorvexOverlay";
     RegisterClassW(&overlayClass);
+    KxForgetOverlayLayout();
     // The procedure's creation step needs the handle before CreateWindowExW returns.
     g_overlayWnd = CreateWindowExW(WS_EX_TOOLWINDOW, L"KorvexOverlay", L"Korvex",
                                    WS_POPUP | WS_CLIPCHILDREN | WS_BORDER, 0, 0, 10, 10, owner, nullptr,
                                    g_pluginModule, nullptr);
+}
+
+// The window belongs to the host found at this opening (created early, it had none).
+void KxSetOverlayOwner(HWND host)
+{
+    if (GetWindow(g_overlayWnd, GW_OWNER) != host) SetWindowLongPtrW(g_overlayWnd, GWLP_HWNDPARENT, (LONG_PTR)host);
 }
 
 void KxShowOverlayWindow()
@@ -119,6 +131,14 @@ int KxGetActivePanelRect(HWND hostWindow, RECT* rect)
     return GetWindowRect(info.hwndFocus, rect);
 }
 
+void KxPrepareOverlay()
+{
+    if (g_overlayWnd) return;
+    KxApplyTheme();
+    KxCreateOverlayWindow(nullptr);
+    KxLookUpDwm();
+}
+
 void KxOpenOverlay()
 {
     g_shownRows = 0;
@@ -144,6 +164,7 @@ void KxOpenOverlay()
         KxApplyThemeToControls();
         SetWindowTextW(g_filterButton, KxSelectedFilter().name);
         SetWindowTextW(g_scopeButton, KxDriveScopeLabel(g_settings.driveScope));
+        KxSetOverlayOwner(host);
     } else {
         KxCreateOverlayWindow(host);
         if (!g_overlayWnd) return;

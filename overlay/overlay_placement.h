@@ -11,6 +11,9 @@ extern RECT g_panelRect;
 HWND KxFindHostWindow();
 // The focused control of the host's GUI thread, when it lies inside the host window.
 int KxGetActivePanelRect(HWND hostWindow, RECT* rect);
+// Creates the overlay window hidden, before the first hot key, so that the first opening costs what
+// later ones do; it gets its owner when it is first opened.
+void KxPrepareOverlay();
 void KxOpenOverlay();
 void KxCloseOverlay();
 // Follows the host's panel while the overlay is shown (location-change events of the host's thread).

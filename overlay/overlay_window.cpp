@@ -20,6 +20,7 @@
 #include "search/drives.h"
 #include "search/filters.h"
 #include "search/result_format.h"
+#include "search/result_sort.h"
 #include "search/search_composition.h"
 
 HWND g_overlayWnd;
@@ -41,8 +42,9 @@ bool g_clientSortActive;
 
 namespace {
 
-int g_laidOutWidth = -1;
-int g_laidOutHeight = -1;
+// What the last layout applied; a layout that yields the same rectangles moves nothing.
+KxLayout g_appliedLayout;
+bool g_layoutApplied;
 
 HWND KxCreateChild(HWND parent, const wchar_t* className, const wchar_t* text, DWORD style, int id)
 {
@@ -249,6 +251,42 @@ LRESULT KxOnControlColour(HDC dc, bool isEdit)
     return (LRESULT)(isEdit ? g_theme.inputBrush : g_theme.backgroundBrush);
 }
 
+// Moves the children whose rectangles changed, in one batch and without a redraw each; then invalidates
+// just those. Returns whether any moved.
+bool KxPlaceChildren(const KxLayout& layout)
+{
+    HWND windows[KX_LAYOUT_CHILDREN] = {g_editWnd,      g_clearButton, g_scopeButton,
+                                        g_filterButton, g_closeButton, g_listWnd};
+    RECT wanted[KX_LAYOUT_CHILDREN], applied[KX_LAYOUT_CHILDREN];
+    KxLayoutChildRects(layout, wanted);
+    KxLayoutChildRects(g_appliedLayout, applied);
+    int moves[KX_LAYOUT_CHILDREN], moveCount = 0;
+    for (int i = 0; i < KX_LAYOUT_CHILDREN; ++i)
+        if (windows[i] && (!g_layoutApplied || !EqualRect(&wanted[i], &applied[i]))) moves[moveCount++] = i;
+    if (moveCount == 0) return false;
+    auto flagsOf = [&](int i) {
+        UINT flags = SWP_NOACTIVATE | SWP_NOZORDER | SWP_NOREDRAW;
+        if (windows[i] == g_listWnd) flags |= layout.listHeight > 0 ? SWP_SHOWWINDOW : SWP_HIDEWINDOW;
+        return flags;
+    };
+    HDWP batch = BeginDeferWindowPos(moveCount);
+    for (int m = 0; m < moveCount && batch; ++m) {
+        const RECT& r = wanted[moves[m]];
+        batch = DeferWindowPos(batch, windows[moves[m]], nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                               flagsOf(moves[m]));
+    }
+    // A batch that could not be made is done one window at a time.
+    if (!batch || !EndDeferWindowPos(batch)) {
+        for (int m = 0; m < moveCount; ++m) {
+            const RECT& r = wanted[moves[m]];
+            SetWindowPos(windows[moves[m]], nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                         flagsOf(moves[m]));
+        }
+    }
+    for (int m = 0; m < moveCount; ++m) InvalidateRect(windows[moves[m]], nullptr, TRUE);
+    return true;
+}
+
 }  // namespace
 
 COLORREF KxBlendColor(COLORREF base, COLORREF other, int percent)
@@ -303,7 +341,7 @@ void KxApplyThemeToControls()
 
 void KxForgetOverlayLayout()
 {
-    g_laidOutWidth = -1;
+    g_layoutApplied = false;
     g_dateColumnWidth = 0;
 }
 
@@ -332,30 +370,29 @@ void KxLayoutOverlay()
     g_shownRows = layout.shownRows;
     g_listOverflow = layout.listOverflow;
     g_headerRect = layout.header;
-    SetWindowPos(g_overlayWnd, HWND_TOP, layout.left, layout.top, layout.width, layout.height, SWP_NOACTIVATE);
-    if (layout.width == g_laidOutWidth && layout.height == g_laidOutHeight) return;
-    g_laidOutWidth = layout.width;
-    g_laidOutHeight = layout.height;
-
-    const UINT flags = SWP_NOACTIVATE | SWP_NOZORDER;
-    struct {
-        HWND window;
-        const RECT& rect;
-    } children[] = {{g_editWnd, layout.edit},          {g_clearButton, layout.clearButton},
-                    {g_scopeButton, layout.scopeButton}, {g_filterButton, layout.filterButton},
-                    {g_closeButton, layout.closeButton}};
-    for (const auto& child : children)
-        SetWindowPos(child.window, nullptr, child.rect.left, child.rect.top, child.rect.right - child.rect.left,
-                     child.rect.bottom - child.rect.top, flags);
+    bool resized = !g_layoutApplied || layout.width != g_appliedLayout.width ||
+                   layout.height != g_appliedLayout.height;
+    if (!g_layoutApplied || KxLayoutWindowMoved(g_appliedLayout, layout))
+        SetWindowPos(g_overlayWnd, HWND_TOP, layout.left, layout.top, layout.width, layout.height, SWP_NOACTIVATE);
+    bool childrenMoved = KxPlaceChildren(layout);
     g_searchBoxRect = layout.searchBox;
-    SetWindowPos(g_listWnd, nullptr, 0, layout.listTop, layout.clientWidth, layout.listHeight,
-                 SWP_NOZORDER | (layout.listHeight > 0 ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
-    RedrawWindow(g_overlayWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    g_appliedLayout = layout;
+    g_layoutApplied = true;
+    // Moved children were invalidated one by one; the overlay's own strips are painted in one pass.
+    if (resized || childrenMoved) RedrawWindow(g_overlayWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
 }
 
-void KxRefreshResultList()
+void KxPaintResultsNow()
 {
-    if (g_resultCount > 0 && g_listWnd) KxMeasureDateColumn();
+    if (g_listWnd) RedrawWindow(g_listWnd, nullptr, nullptr, RDW_UPDATENOW);
+    if (g_overlayWnd) RedrawWindow(g_overlayWnd, nullptr, nullptr, RDW_UPDATENOW | RDW_NOCHILDREN);
+}
+
+namespace {
+
+// The new row count, the layout and the invalidation of a refresh; a reorder keeps the measured dates.
+void KxRecountResultList()
+{
     if (g_listWnd) {
         SendMessageW(g_listWnd, WM_SETREDRAW, FALSE, 0);
         SendMessageW(g_listWnd, LB_SETCOUNT, g_resultCount, 0);
@@ -364,6 +401,14 @@ void KxRefreshResultList()
     KxLayoutOverlay();
     if (g_listWnd) InvalidateRect(g_listWnd, nullptr, TRUE);
     if (g_overlayWnd) InvalidateRect(g_overlayWnd, &g_headerRect, FALSE);
+}
+
+}  // namespace
+
+void KxRefreshResultList()
+{
+    if (g_resultCount > 0 && g_listWnd) KxMeasureDateColumn();
+    KxRecountResultList();
 }
 
 void KxSortByColumn(int column)
@@ -375,12 +420,9 @@ void KxSortByColumn(int column)
         g_sortDescending = column == KX_COLUMN_SIZE || column == KX_COLUMN_DATE;
     }
     g_clientSortActive = true;
-    if (g_resultCount > 1) {
-        KxSetCompareOrder(g_sortColumn, g_sortDescending);
-        qsort(g_results, g_resultCount, sizeof(KxResult), KxCompareResults);
-    }
+    KxSortResults(g_results, g_resultCount, g_sortColumn, g_sortDescending);
     if (g_overlayWnd) InvalidateRect(g_overlayWnd, &g_headerRect, FALSE);
-    KxRefreshResultList();
+    KxRecountResultList();
     // The marks stay on row numbers that now hold other hits; Enter must never publish those.
     KxSelectOnlyRow(-1);
 }

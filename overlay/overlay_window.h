@@ -42,6 +42,9 @@ LRESULT CALLBACK KxOverlayWindowProc(HWND window, UINT message, WPARAM wParam, L
 void KxLayoutOverlay();
 // After the displayed results changed: measure, recount, re-lay and repaint.
 void KxRefreshResultList();
+// Paints the list and the header strip at once, before the other controls that a layout moved: they
+// are what the user waits for.
+void KxPaintResultsNow();
 void KxSortByColumn(int column);
 // Gives the children the theme's new font and row height (the old fonts are gone).
 void KxApplyThemeToControls();

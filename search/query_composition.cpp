@@ -96,9 +96,14 @@ int KxFolderCapacity(int files, int maxResults)
 
 void KxPartitionFilesFirst(KxResult* results, int count)
 {
+    // The file query's hits come before the folder query's: usually there is nothing to move.
+    int firstFolder = 0;
+    while (firstFolder < count && !results[firstFolder].isFolder) ++firstFolder;
+    int i = firstFolder;
+    while (i < count && results[i].isFolder) ++i;
+    if (i == count) return;
     int folders = 0;
-    for (int i = 0; i < count; ++i) folders += results[i].isFolder != 0;
-    if (folders == 0 || folders == count) return;
+    for (int j = 0; j < count; ++j) folders += results[j].isFolder != 0;
     KxResult* folderCopy = (KxResult*)malloc(sizeof(KxResult) * folders);
     if (!folderCopy) return;
     int files = 0, copied = 0;

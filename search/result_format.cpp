@@ -61,15 +61,6 @@ int KxCompareNumbers(ULONGLONG a, ULONGLONG b)
     return (a > b) - (a < b);
 }
 
-int KxCompareFolderNames(const KxResult& a, const KxResult& b)
-{
-    wchar_t nameA[KX_FOLDER_NAME_CHARS];
-    wchar_t nameB[KX_FOLDER_NAME_CHARS];
-    KxCopyParentFolderName(a.path, nameA, KX_FOLDER_NAME_CHARS);
-    KxCopyParentFolderName(b.path, nameB, KX_FOLDER_NAME_CHARS);
-    return KxSign(_wcsicmp(nameA, nameB));
-}
-
 // An empty picture means the locale's own format; a failed call may leave a partial text behind.
 void KxFormatLocalDate(const SYSTEMTIME& time, const wchar_t* picture, wchar_t* out, int capacity)
 {
@@ -100,28 +91,42 @@ void KxSetCompareOrder(int column, bool descending)
     g_compareDescending = descending;
 }
 
-int __cdecl KxCompareResults(const void* left, const void* right)
+void KxMakeSortKey(const KxResult& result, int column, KxSortKey* key)
 {
-    const KxResult& a = *static_cast<const KxResult*>(left);
-    const KxResult& b = *static_cast<const KxResult*>(right);
-    int order;
-    switch (g_compareColumn) {
+    key->number = 0;
+    key->text = nullptr;
+    switch (column) {
         case 0:
-            order = KxSign(_wcsicmp(KxFileNameOf(a.path), KxFileNameOf(b.path)));
+            key->text = KxFileNameOf(result.path);
             break;
         case 1:
-            order = KxCompareNumbers(a.size, b.size);
+            key->number = result.size;
             break;
         case 3:
-            order = KxCompareFolderNames(a, b);
+            KxCopyParentFolderName(result.path, key->folderName, KX_FOLDER_NAME_CHARS);
+            key->text = key->folderName;
             break;
         case 4:
-            order = KxSign(_wcsicmp(KxTypeOf(a), KxTypeOf(b)));
+            key->text = KxTypeOf(result);
             break;
         default:
-            order = KxCompareNumbers(a.dateModified, b.dateModified);
+            key->number = result.dateModified;
             break;
     }
+}
+
+int KxCompareSortKeys(const KxSortKey& a, const KxSortKey& b)
+{
+    if (a.text && b.text) return KxSign(_wcsicmp(a.text, b.text));
+    return KxCompareNumbers(a.number, b.number);
+}
+
+int __cdecl KxCompareResults(const void* left, const void* right)
+{
+    KxSortKey a, b;
+    KxMakeSortKey(*static_cast<const KxResult*>(left), g_compareColumn, &a);
+    KxMakeSortKey(*static_cast<const KxResult*>(right), g_compareColumn, &b);
+    int order = KxCompareSortKeys(a, b);
     return g_compareDescending ? -order : order;
 }
 

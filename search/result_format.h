@@ -14,6 +14,17 @@ void KxSetCompareOrder(int column, bool descending);
 // qsort comparator over whole KxResult records: -1, 0 or 1. Equal keys are not broken further.
 int __cdecl KxCompareResults(const void* a, const void* b);
 
+// What a result is ordered by in one column: a text (name, type, parent folder name), else a number
+// (size, date). Made in place: for the folder column the text points into the key itself.
+struct KxSortKey {
+    ULONGLONG number;
+    const wchar_t* text;
+    wchar_t folderName[KX_FOLDER_NAME_CHARS];
+};
+void KxMakeSortKey(const KxResult& result, int column, KxSortKey* key);
+// Ascending order of two keys of one column: -1, 0 or 1; the rule of KxCompareResults.
+int KxCompareSortKeys(const KxSortKey& a, const KxSortKey& b);
+
 // The part of a path after its last backslash (the whole path when it has none).
 const wchar_t* KxFileNameOf(const wchar_t* path);
 

@@ -10,7 +10,7 @@
 #include "overlay/overlay_window.h"
 #include "search/active_folder.h"
 #include "search/drives.h"
-#include "search/result_format.h"
+#include "search/result_sort.h"
 
 KxResult g_results[KX_RESULT_CAPACITY];
 int g_resultCount;
@@ -58,13 +58,11 @@ void KxShowResults()
 {
     if (g_resultCount >= 2) KxPartitionFilesFirst(g_results, g_resultCount);
     // A column the user sorted by stays sorted for every new result set.
-    if (g_resultCount >= 2 && g_clientSortActive) {
-        KxSetCompareOrder(g_sortColumn, g_sortDescending);
-        qsort(g_results, g_resultCount, sizeof(KxResult), KxCompareResults);
-    }
+    if (g_clientSortActive) KxSortResults(g_results, g_resultCount, g_sortColumn, g_sortDescending);
     KxRefreshResultList();
     // Selection marks of the previous list would name other hits now.
     KxSelectOnlyRow(g_resultCount > 0 ? 0 : -1);
+    KxPaintResultsNow();
 }
 
 void KxClearResults()
@@ -75,6 +73,7 @@ void KxClearResults()
     g_resultTotal = 0;
     KxRefreshResultList();
     KxSelectOnlyRow(-1);
+    KxPaintResultsNow();
 }
 
 // The query text after the "path:." substitution; 0 when the pass must show no results.
@@ -104,8 +103,8 @@ const wchar_t* KxPreparePrefix(wchar_t* prefix, int* includeFolders)
 {
     KxComposeFilterTerm(KxSelectedFilter(), prefix, KX_PREFIX_CHARS, includeFolders);
     int scope = g_settings.driveScope;
+    // The drives were refreshed at the start of this pass; a second look would find the same letters.
     if (scope == KX_SCOPE_ALL) return KxDriveScopeName(KX_SCOPE_ALL);
-    KxRefreshDrives();
     BYTE classes[26];
     for (int letter = 0; letter < 26; ++letter) classes[letter] = g_drives[letter].scopeClass;
     wchar_t expression[KX_PREFIX_CHARS];
@@ -143,7 +142,7 @@ void KxRunSearchPass(const wchar_t* typed)
     }
 
     g_resultCount = files.count + folders.count;
-    memcpy(g_results, g_queryResults, sizeof(KxResult) * g_resultCount);
+    KxCopyResults(g_results, g_queryResults, g_resultCount);
     DWORD total = files.total + folders.total;
     g_resultTotal = total > (DWORD)g_resultCount ? total : (DWORD)g_resultCount;
     KxLog(L"KxRunSearchNow: filter=\"%ls\" scope=%ls typed=\"%ls\" includeFolders=%d -> files=%d(ok=%d) "

@@ -307,4 +307,69 @@ TEST_F(OverlayFixture, AHostThatStopsAnsweringDoesNotHoldTheHotKeysThread)
         0)
         << "given up while the host still hung";
     OpenWithHotkey();
+
+namespace {
+
+// Position calls on the overlay and its children, and the result sets the list was given,
+// seen through subclasses (the plug-in's windows live in this process).
+constexpr int KXT_WATCHED = 7;
+const int kWatchedIds[KXT_WATCHED] = {0, 201, 202, 203, 204, 206, 205};  // 0: the overlay itself
+HWND g_watched[KXT_WATCHED];
+WNDPROC g_watchedProcs[KXT_WATCHED];
+volatile LONG g_positionChanges[KXT_WATCHED];
+volatile LONG g_resultSets;
+
+LRESULT CALLBACK KxtWatchProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    int i = 0;
+    while (i < KXT_WATCHED - 1 && g_watched[i] != window) ++i;
+    // Every SetWindowPos counts, also one to the same place: each costs a round of window traffic.
+    if (message == WM_WINDOWPOSCHANGING) InterlockedIncrement(&g_positionChanges[i]);
+    if (message == LB_SETCOUNT) InterlockedIncrement(&g_resultSets);
+    return CallWindowProcW(g_watchedProcs[i], window, message, wParam, lParam);
+}
+
+void KxtWatchOverlay()
+{
+    for (int i = 0; i < KXT_WATCHED; ++i) {
+        g_watched[i] = i == 0 ? KxtFindOverlay() : KxtOverlayControl(kWatchedIds[i]);
+        g_watchedProcs[i] = (WNDPROC)SetWindowLongPtrW(g_watched[i], GWLP_WNDPROC, (LONG_PTR)KxtWatchProc);
+    }
+}
+
+void KxtUnwatchOverlay()
+{
+    for (int i = 0; i < KXT_WATCHED; ++i) SetWindowLongPtrW(g_watched[i], GWLP_WNDPROC, (LONG_PTR)g_watchedProcs[i]);
+}
+
+void KxtResetPositionChanges()
+{
+    for (volatile LONG& changes : g_positionChanges) InterlockedExchange(&changes, 0);
+}
+
+}  // namespace
+
+TEST_F(OverlayFixture, ALayoutMovesOnlyTheWindowsWhoseRectanglesChanged)
+{
+    Start(L"Position=Top\r\n", 0, 30);
+    OpenWithHotkey();
+    ASSERT_TRUE(KxtWaitUntil([] { return KxtOverlayRowCount() == 0; }));
+    KxtWatchOverlay();
+    LONG sets = g_resultSets;
+    KxtResetPositionChanges();
+    KxtTypeText(L"abc");
+    ASSERT_TRUE(KxtWaitUntil([&] { return g_resultSets > sets && KxtOverlayRowCount() == 31; }));
+    EXPECT_GT(g_positionChanges[0], 0) << "the overlay grows";
+    EXPECT_GT(g_positionChanges[KXT_WATCHED - 1], 0) << "the list is shown";
+    for (int i = 1; i < KXT_WATCHED - 1; ++i)
+        EXPECT_EQ(g_positionChanges[i], 0) << "the search bar stays where it is at the top, control " << kWatchedIds[i];
+
+    // Another 31 hits fill the same 20 rows: nothing moves at all.
+    sets = g_resultSets;
+    KxtResetPositionChanges();
+    KxtTypeText(L"-");
+    ASSERT_TRUE(WaitForSummary("abc-"));
+    ASSERT_TRUE(KxtWaitUntil([&] { return g_resultSets > sets; }));
+    for (int i = 0; i < KXT_WATCHED; ++i) EXPECT_EQ(g_positionChanges[i], 0) << "window " << kWatchedIds[i];
+    KxtUnwatchOverlay();
 }
