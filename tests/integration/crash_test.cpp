@@ -49,6 +49,8 @@ struct CrashFixture : ::testing::Test {
         plugin = KxtLoadPlugin(KxtPreparePluginFolder());
         ASSERT_NE(plugin.module, nullptr);
         ASSERT_TRUE(KxtWaitForLogLine(plugin.LogPath(), "Background thread started"));
+        // The defaults are written after the Logging key was read: from then on the log's gate is shut.
+        ASSERT_TRUE(KxtWaitUntil([&] { return KxtFileExists(plugin.ConfigPath()); }));
         handler = AddVectoredExceptionHandler(0, KxtHostHandler);
     }
     void TearDown() override
