@@ -128,8 +128,6 @@ int KxRunFirstOpening(const wchar_t* figureFile)
     KxtWriteConfig(folder, KxBenchConfig());
     KxtPlugin plugin = KxtLoadPlugin(folder);
     if (!plugin.module || !KxtWaitForHook(plugin)) return 1;
-    // Start-up is over when the thread has made its windows; the hot key comes after it.
-    if (!KxtWaitForLogLine(plugin.LogPath(), "WM_CREATE: TTM_ADDTOOLW result=")) return 1;
     KxtFocusHost(host, host.rightPanel);
     double pressed = KxNowMs();
     KxtPressChord({VK_CONTROL, VK_MENU}, 'F');

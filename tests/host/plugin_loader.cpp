@@ -25,9 +25,29 @@ KxtPlugin KxtLoadPlugin(const std::wstring& folder)
     return plugin;
 }
 
+namespace {
+
+HWND KxtOwnOverlay()
+{
+    for (HWND window = FindWindowExW(nullptr, nullptr, L"KorvexOverlay", nullptr); window;
+         window = FindWindowExW(nullptr, window, L"KorvexOverlay", nullptr)) {
+        DWORD processId = 0;
+        GetWindowThreadProcessId(window, &processId);
+        if (processId == GetCurrentProcessId()) return window;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
 bool KxtWaitForHook(const KxtPlugin& plugin)
 {
-    return KxtWaitForLogLine(plugin.LogPath(), "Low-level keyboard hook installed OK.");
+    if (!KxtWaitForLogLine(plugin.LogPath(), "Low-level keyboard hook installed OK.")) return false;
+    // Start-up ends with the overlay's windows made; once its thread answers a message, it is in its loop.
+    // (Wine aborts a process that ends while another thread is still making windows or writing files.)
+    if (!KxtWaitUntil([] { return KxtOwnOverlay() != nullptr; })) return false;
+    DWORD_PTR answer = 0;
+    return SendMessageTimeoutW(KxtOwnOverlay(), WM_NULL, 0, 0, SMTO_BLOCK, 30000, &answer) != 0;
 }
 
 std::wstring KxtLoggingConfig(const std::wstring& extraDisplayLines)

@@ -29,7 +29,8 @@ bool KxtWriteConfig(const std::wstring& folder, const std::wstring& lines);
 std::wstring KxtPluginBuildPath();
 // Copies the DLL under test into the folder and loads it; module is null when that failed.
 KxtPlugin KxtLoadPlugin(const std::wstring& folder);
-// Waits until the keyboard hook is in place (needs Logging=Y, which every config below sets).
+// Waits until the keyboard hook is in place and start-up is over (needs Logging=Y, which every config
+// below sets).
 bool KxtWaitForHook(const KxtPlugin& plugin);
 // A config with the diagnostic log switched on, plus the given extra lines of section [Display].
 std::wstring KxtLoggingConfig(const std::wstring& extraDisplayLines = L"");
