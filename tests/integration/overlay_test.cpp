@@ -307,6 +307,7 @@ TEST_F(OverlayFixture, AHostThatStopsAnsweringDoesNotHoldTheHotKeysThread)
         0)
         << "given up while the host still hung";
     OpenWithHotkey();
+}
 
 namespace {
 
