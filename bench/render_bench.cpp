@@ -63,7 +63,7 @@ int wmain()
     g_listWnd = CreateWindowExW(0, L"LISTBOX", L"", WS_POPUP | LBS_OWNERDRAWFIXED | LBS_NODATA, 0, 0, KX_LIST_WIDTH,
                                 400, nullptr, nullptr, nullptr, nullptr);
     KxFillResults();
-    KxMeasureDateColumn();
+    KxMeasureTextColumns();
     g_headerRect = RECT{0, 0, KX_LIST_WIDTH, g_theme.headerHeight};
     int height = g_theme.headerHeight + KX_RESULT_CAPACITY * g_theme.rowHeight;
 

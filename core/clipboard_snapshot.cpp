@@ -69,16 +69,6 @@ void KxFreeFormat(const KxClipboardFormat& saved)
         GlobalFree((HGLOBAL)saved.copy);
 }
 
-// Another program may hold the clipboard open for a moment; wait a little, never long.
-int KxOpenClipboardBriefly(HWND owner)
-{
-    for (int attempt = 0; attempt < 10; ++attempt) {
-        if (OpenClipboard(owner)) return 1;
-        Sleep(10);
-    }
-    return 0;
-}
-
 int KxCopyKeptFormats(KxClipboardSnapshot& snapshot, const UINT* formats, const bool* keep, int count)
 {
     for (int i = 0; i < count; ++i) {
@@ -91,6 +81,16 @@ int KxCopyKeptFormats(KxClipboardSnapshot& snapshot, const UINT* formats, const 
 }
 
 }  // namespace
+
+// Another program may hold the clipboard open for a moment; wait a little, never long.
+int KxOpenClipboardBriefly(HWND owner)
+{
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        if (OpenClipboard(owner)) return 1;
+        Sleep(10);
+    }
+    return 0;
+}
 
 int KxChooseClipboardFormats(const UINT* formats, int count, bool* keep)
 {

@@ -22,6 +22,8 @@ void KxRestoreClipboard(HWND owner, KxClipboardSnapshot& snapshot);
 void KxFreeClipboardSnapshot(KxClipboardSnapshot& snapshot);
 // At most capacity - 1 characters of the clipboard's Unicode text; 0 when it holds none.
 int KxReadClipboardText(HWND owner, wchar_t* out, int capacity);
+// Opens the clipboard, trying again for about 100 ms while another program holds it; 1 when open.
+int KxOpenClipboardBriefly(HWND owner);
 // The clipboard's owner does not answer: reading data it renders on demand would block on it.
 int KxIsClipboardOwnerHung();
 

@@ -343,6 +343,7 @@ void KxForgetOverlayLayout()
 {
     g_layoutApplied = false;
     g_dateColumnWidth = 0;
+    g_sizeColumnWidth = 0;
 }
 
 void KxLayoutOverlay()
@@ -407,7 +408,7 @@ void KxRecountResultList()
 
 void KxRefreshResultList()
 {
-    if (g_resultCount > 0 && g_listWnd) KxMeasureDateColumn();
+    if (g_resultCount > 0 && g_listWnd) KxMeasureTextColumns();
     KxRecountResultList();
 }
 

@@ -12,6 +12,7 @@
 #include "search/search_composition.h"
 
 int g_dateColumnWidth;
+int g_sizeColumnWidth;
 bool g_nameTruncated[500];
 
 namespace {
@@ -127,7 +128,8 @@ void KxComputeColumnRects(const RECT& row, const KxColumnInput& in, RECT* folder
     auto S = [&](int n) { return MulDiv(n, in.dpiScalePercent, 100); };
     int dateWidth = in.dateColumnWidth > 0 ? in.dateColumnWidth : S(118);
     *date = RECT{row.right - S(4) - dateWidth, row.top, row.right - S(4), row.bottom};
-    *size = RECT{date->left - S(6) - S(64), row.top, date->left - S(6), row.bottom};
+    int sizeWidth = in.sizeColumnWidth > 0 ? in.sizeColumnWidth : S(64);
+    *size = RECT{date->left - S(6) - sizeWidth, row.top, date->left - S(6), row.bottom};
     int folderWidth = S(126) + in.driveIconWidth;
     int share = (row.right - row.left) * 40 / 100;
     if (in.folderColumnFull && share > folderWidth) folderWidth = share;
@@ -137,7 +139,7 @@ void KxComputeColumnRects(const RECT& row, const KxColumnInput& in, RECT* folder
 void KxColumnRects(const RECT& row, RECT* folder, RECT* size, RECT* date)
 {
     KxColumnInput input{g_theme.dpiScalePercent, g_dateColumnWidth, KxDriveIconColumnWidth(),
-                        g_settings.folderColumn == KX_FOLDER_FULL};
+                        g_settings.folderColumn == KX_FOLDER_FULL, g_sizeColumnWidth};
     KxComputeColumnRects(row, input, folder, size, date);
 }
 
@@ -151,6 +153,15 @@ int KxDateColumnWidthFor(int widestText, int dpiScalePercent)
     if (widestText <= 0) return 0;
     int width = widestText + MulDiv(10, dpiScalePercent, 100);
     int least = MulDiv(60, dpiScalePercent, 100);
+    return width < least ? least : width;
+}
+
+int KxSizeColumnWidthFor(int widestText, int dpiScalePercent)
+{
+    if (widestText <= 0) return 0;
+    // A right-aligned size cut at its left edge reads as another number ("125.8 KB" as ".25.8 KB").
+    int width = widestText + MulDiv(2, dpiScalePercent, 100);
+    int least = MulDiv(64, dpiScalePercent, 100);
     return width < least ? least : width;
 }
 
@@ -279,20 +290,24 @@ void KxFillListBackground(HWND list, HDC dc)
     if (client.top < client.bottom) FillRect(dc, &client, g_theme.backgroundBrush);
 }
 
-void KxMeasureDateColumn()
+void KxMeasureTextColumns()
 {
     HDC dc = GetDC(g_listWnd);
     if (!dc) return;
     HGDIOBJ oldFont = SelectObject(dc, g_theme.font);
-    int widest = 0;
+    int widestDate = 0, widestSize = 0;
     for (int i = 0; i < g_resultCount; ++i) {
         int width = KxTextWidth(dc, KxFormatDateTime(g_results[i].dateModified));
-        if (width > widest) widest = width;
+        if (width > widestDate) widestDate = width;
+        width = KxTextWidth(dc, KxFormatSize(g_results[i].size));
+        if (width > widestSize) widestSize = width;
     }
     SelectObject(dc, oldFont);
     ReleaseDC(g_listWnd, dc);
-    int columnWidth = KxDateColumnWidthFor(widest, g_theme.dpiScalePercent);
+    int columnWidth = KxDateColumnWidthFor(widestDate, g_theme.dpiScalePercent);
     if (columnWidth > 0) g_dateColumnWidth = columnWidth;
+    columnWidth = KxSizeColumnWidthFor(widestSize, g_theme.dpiScalePercent);
+    if (columnWidth > 0) g_sizeColumnWidth = columnWidth;
 }
 
 int KxHeaderColumnAt(POINT point)

@@ -3,8 +3,9 @@
 
 // One flag per row: its name needed more width than its column at the last paint.
 extern bool g_nameTruncated[500];
-// Date column width measured over the current results; 0: not measured.
+// Date and size column widths measured over the current results; 0: not measured.
 extern int g_dateColumnWidth;
+extern int g_sizeColumnWidth;
 
 constexpr int KX_COUNT_CHARS = 32;
 constexpr int KX_COUNT_TEXT_CHARS = 80;
@@ -15,6 +16,7 @@ struct KxColumnInput {
     int dateColumnWidth;   // 0 or less: not measured
     int driveIconWidth;    // room the drive icon takes in the folder column; 0 without drive icons
     int folderColumnFull;  // the folder column shows the full parent path
+    int sizeColumnWidth;   // 0 or less: not measured
 };
 
 // The folder, size and date columns of a row (or of the header strip); the name column is what is left.
@@ -25,6 +27,8 @@ void KxColumnRects(const RECT& row, RECT* folder, RECT* size, RECT* date);
 int KxNameColumnLeft(const RECT& row);
 // Date column width for the widest date text: never below S(60), and never cutting a date; 0 for no text.
 int KxDateColumnWidthFor(int widestText, int dpiScalePercent);
+// Size column width for the widest size text: S(64), wider only where a size would be cut; 0 for no text.
+int KxSizeColumnWidthFor(int widestText, int dpiScalePercent);
 // Drive icon style of a row: 0 colour, 1 line on light, 2 line on dark, 3 line on a selected row.
 int KxDriveIconStyleFor(int lineStyle, int selected, int isDark);
 
@@ -39,7 +43,7 @@ void KxDrawHeaderStrip(HDC dc);
 void KxDrawListPlaceholder(HWND list, HDC dc);
 // Fills the list below its last row; the rows paint themselves.
 void KxFillListBackground(HWND list, HDC dc);
-// Widest date text of the current results, kept as the date column's width.
-void KxMeasureDateColumn();
+// Widest date and size texts of the current results, kept as those columns' widths.
+void KxMeasureTextColumns();
 // The sort column a click at this point of the header strip asks for.
 int KxHeaderColumnAt(POINT point);

@@ -59,10 +59,14 @@ int KxHandleEditNavigationKey(WPARAM key, KxModifiers down)
 int KxHandlePlainKey(HWND control, WPARAM key, KxModifiers down)
 {
     if (key == 'C' && down.ctrl && !down.shift) {
-        // The edit box copies its own selected text.
-        if (control == g_editWnd && KxEditHasSelection(control)) return 0;
-        if (g_resultCount < 1) return 0;
-        KxCopyResultPaths();
+        // Text selected in the edit box is what is copied; done here rather than by the box, whose copy is
+        // lost without a word while another program holds the clipboard.
+        if (control == g_editWnd && KxEditHasSelection(control))
+            KxCopyEditSelection(control);
+        else if (g_resultCount < 1)
+            return 0;
+        else
+            KxCopyResultPaths();
         g_copyCharPending = true;
         return 1;
     }

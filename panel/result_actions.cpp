@@ -58,6 +58,22 @@ void KxCopyTextToClipboard(HWND owner, const wchar_t* text)
     CloseClipboard();
 }
 
+void KxCopyEditSelection(HWND edit)
+{
+    DWORD start = 0, end = 0;
+    SendMessageW(edit, EM_GETSEL, (WPARAM)&start, (LPARAM)&end);
+    int length = GetWindowTextLengthW(edit);
+    wchar_t* text = (wchar_t*)malloc((length + 1) * sizeof(wchar_t));
+    if (!text) return;
+    length = GetWindowTextW(edit, text, length + 1);
+    if (end > (DWORD)length) end = length;
+    if (start < end) {
+        text[end] = L'\0';
+        KxCopyTextToClipboard(edit, text + start);
+    }
+    free(text);
+}
+
 void KxGoToResultLocation(int row)
 {
     if (row < 0 || row >= g_resultCount) return;

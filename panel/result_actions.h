@@ -9,6 +9,8 @@ void KxTriggerGoToPreviousDir(HWND tcWindow);
 void KxActivateSelectedResults();
 // Puts a UTF-16 text on the clipboard; failures are silent.
 void KxCopyTextToClipboard(HWND owner, const wchar_t* text);
+// The edit control's selected text onto the clipboard.
+void KxCopyEditSelection(HWND edit);
 
 // Sends the host's active panel to the real path of a displayed result, closing the overlay.
 void KxGoToResultLocation(int row);

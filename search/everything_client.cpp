@@ -238,25 +238,24 @@ void KxComposeQueryString(const wchar_t* prefix, const wchar_t* text, const wcha
     int textLength = text ? (int)wcslen(text) : 0;
     int suffixLength = suffix ? (int)wcslen(suffix) : 0;
     int separators = (prefixLength > 0) + (textLength > 0) + (suffixLength > 0) - 1;
-    int excess = prefixLength + textLength + suffixLength + (separators > 0 ? separators : 0) - (capacity - 1);
-    int keep = textLength;
-    bool closeQuote = false;
-    if (excess > 0 && textLength > 0) {
-        keep = textLength - excess > 0 ? textLength - excess : 0;
+    // Room for the typed text: the prefix and the suffix are never cut.
+    int room = (capacity - 1) - prefixLength - suffixLength - (separators > 0 ? separators : 0);
+    int keep = textLength < room ? textLength : (room > 0 ? room : 0);
+    if (keep < textLength && keep > 0 && IS_HIGH_SURROGATE(text[keep - 1])) keep--;
+    // A phrase still open (being typed, or opened before the cut) would take the suffix into it, and the
+    // file query would then find nothing: close it, giving up one more unit when there is no room.
+    bool closeQuote = suffixLength > 0 && KxCountQuotes(text, keep) % 2 == 1;
+    if (closeQuote && keep + 1 > room) {
+        keep--;
         if (keep > 0 && IS_HIGH_SURROGATE(text[keep - 1])) keep--;
-        // A phrase left open by the cut would take the suffix into it: give up one more unit to close it.
-        if (KxCountQuotes(text, keep) % 2 == 1) {
-            keep--;
-            if (keep > 0 && IS_HIGH_SURROGATE(text[keep - 1])) keep--;
-            closeQuote = KxCountQuotes(text, keep) % 2 == 1;
-        }
+        closeQuote = KxCountQuotes(text, keep) % 2 == 1;
     }
     int length = 0;
     auto append = [&](const wchar_t* part, int partLength) {
         if (partLength <= 0) return;
         if (length > 0 && length < capacity - 1) out[length++] = L' ';
-        int room = capacity - 1 - length;
-        int copied = partLength < room ? partLength : room;
+        int space = capacity - 1 - length;
+        int copied = partLength < space ? partLength : space;
         memcpy(out + length, part, copied * sizeof(wchar_t));
         length += copied;
     };

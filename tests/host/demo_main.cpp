@@ -42,12 +42,17 @@ int wmain(int argc, wchar_t** argv)
     for (wchar_t c : KxtArgument(argc, argv, L"--display-lines", L"") + L";")
         extraLines += c == L';' ? std::wstring(L"\r\n") : std::wstring(1, c);
 
+    // "running", "none" (no Everything at all) or "loading" (its index not ready yet).
+    std::wstring everything = KxtArgument(argc, argv, L"--everything", L"running");
+
     KxtHost& host = KxtCreateHost(40, 30, 1200, 760);
     KxtEverythingPeerOptions options;
     options.roots.push_back(root);
     options.readyTimeoutMs = 600000;
+    options.loading = everything == L"loading";
     KxtEverythingPeer peer;
-    if (!KxtStartEverythingPeer(options, peer)) return KxtFail("the Everything stand-in did not start");
+    if (everything != L"none" && !KxtStartEverythingPeer(options, peer))
+        return KxtFail("the Everything stand-in did not start");
 
     std::wstring folder = KxtPreparePluginFolder();
     KxtWriteConfig(folder, KxtLoggingConfig(L"ThemeMode=" + theme + L"\r\n" + extraLines));
@@ -60,7 +65,7 @@ int wmain(int argc, wchar_t** argv)
     KxtTypeText(query);
     std::string summary = "typed=\"" + KxtUtf8(query) + "\"";
     if (!KxtWaitForLogLine(plugin.LogPath(), summary, 60000)) return KxtFail("the search did not finish");
-    KxtWaitUntil([] { return KxtOverlayRowCount() > 0; }, 10000);
+    if (everything == L"running") KxtWaitUntil([] { return KxtOverlayRowCount() > 0; }, 10000);
     // Let the overlay paint its rows before the picture is taken.
     RedrawWindow(KxtFindOverlay(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     KxtPumpMessages();

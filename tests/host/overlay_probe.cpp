@@ -64,7 +64,9 @@ void KxtMouseAt(POINT screen, DWORD buttonFlags, DWORD wheelDelta)
     input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
     SendInput(1, &input, sizeof input);
     if (!buttonFlags) return;
-    input.mi.dwFlags = buttonFlags | MOUSEEVENTF_ABSOLUTE;
+    // Each event carries the position again: Wine turns the display's echo of an earlier pointer move into
+    // a late move of its own, which would otherwise place the button or wheel event there.
+    input.mi.dwFlags = buttonFlags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
     input.mi.mouseData = wheelDelta;
     SendInput(1, &input, sizeof input);
 }
@@ -82,7 +84,8 @@ void KxtClickWindow(HWND window)
         input.mi.dy = y;
     }
     inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
-    inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
+    // Positioned again: see KxtMouseAt.
+    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
     SendInput(3, inputs, sizeof(INPUT));
 }

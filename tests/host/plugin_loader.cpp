@@ -42,7 +42,11 @@ HWND KxtOwnOverlay()
 
 bool KxtWaitForHook(const KxtPlugin& plugin)
 {
-    if (!KxtWaitForLogLine(plugin.LogPath(), "Low-level keyboard hook installed OK.")) return false;
+    return KxtWaitForLogLine(plugin.LogPath(), "Low-level keyboard hook installed OK.") && KxtWaitForStartupEnd();
+}
+
+bool KxtWaitForStartupEnd()
+{
     // Start-up ends with the overlay's windows made; once its thread answers a message, it is in its loop.
     // (Wine aborts a process that ends while another thread is still making windows or writing files.)
     if (!KxtWaitUntil([] { return KxtOwnOverlay() != nullptr; })) return false;

@@ -32,6 +32,8 @@ KxtPlugin KxtLoadPlugin(const std::wstring& folder);
 // Waits until the keyboard hook is in place and start-up is over (needs Logging=Y, which every config
 // below sets).
 bool KxtWaitForHook(const KxtPlugin& plugin);
+// Waits until the plug-in's thread has made its windows and runs its loop; needs no log.
+bool KxtWaitForStartupEnd();
 // A config with the diagnostic log switched on, plus the given extra lines of section [Display].
 std::wstring KxtLoggingConfig(const std::wstring& extraDisplayLines = L"");
 

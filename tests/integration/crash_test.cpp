@@ -51,6 +51,7 @@ struct CrashFixture : ::testing::Test {
         ASSERT_TRUE(KxtWaitForLogLine(plugin.LogPath(), "Background thread started"));
         // The defaults are written after the Logging key was read: from then on the log's gate is shut.
         ASSERT_TRUE(KxtWaitUntil([&] { return KxtFileExists(plugin.ConfigPath()); }));
+        ASSERT_TRUE(KxtWaitForStartupEnd());
         handler = AddVectoredExceptionHandler(0, KxtHostHandler);
     }
     void TearDown() override

@@ -1,5 +1,6 @@
 #include "integration/keys_fixture.h"
 
+#include <stdio.h>
 #include <wchar.h>
 
 void KeysFixture::Start(int files, const std::wstring& displayLines, const std::vector<KxtTreeItem>& extra)
@@ -62,6 +63,8 @@ void KxtClickRow(int row, WORD heldKey, DWORD down, DWORD up, int dx)
     key.type = INPUT_KEYBOARD;
     key.ki.wVk = heldKey;
     if (heldKey) SendInput(1, &key, sizeof key);
+    // A key waits for the plug-in's keyboard hook and a click does not: the click would overtake it.
+    if (heldKey) KxtWaitUntil([&] { return GetAsyncKeyState(heldKey) < 0; });
     KxtMouseAt(point, down);
     KxtMouseAt(point, up);
     key.ki.dwFlags = KEYEVENTF_KEYUP;
@@ -77,8 +80,13 @@ bool KxtHoldChord(const std::vector<WORD>& modifiers, const std::vector<WORD>& k
         input.ki.wVk = modifier;
         SendInput(1, &input, sizeof input);
     }
+    bool held = KxtWaitUntil([&] {
+        for (WORD modifier : modifiers)
+            if (GetAsyncKeyState(modifier) >= 0) return false;
+        return true;
+    });
     for (WORD key : keys) KxtPressChord({}, key);
-    bool reached = KxtWaitUntil(done);
+    bool reached = held && KxtWaitUntil(done);
     input.ki.dwFlags = KEYEVENTF_KEYUP;
     for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it) {
         input.ki.wVk = *it;
@@ -124,6 +132,21 @@ HWND KxtOverlayFocus()
     info.cbSize = sizeof info;
     GetGUIThreadInfo(GetWindowThreadProcessId(KxtFindOverlay(), nullptr), &info);
     return info.hwndFocus;
+}
+
+std::string KxtFocusReport()
+{
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(KxtFindOverlay(), nullptr), &info);
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    char report[256];
+    _snprintf(report, sizeof report, " [foreground %p overlay %p focus id %d capture %p cursor %ld,%ld]",
+              (void*)GetForegroundWindow(), (void*)KxtFindOverlay(), GetDlgCtrlID(info.hwndFocus),
+              (void*)info.hwndCapture, cursor.x, cursor.y);
+    report[sizeof report - 1] = 0;
+    return report;
 }
 
 std::wstring KxtReadClipboard()

@@ -175,6 +175,8 @@ TEST(QueryString, PartsAreJoinedWithSingleSpacesAndEmptyPartsLeaveNoTrace)
         {L"<C:\\|D:\\>", nullptr, nullptr, L"<C:\\|D:\\>"},
         {nullptr, nullptr, nullptr, L""},
         {L"", L"", L"", L""},
+        {nullptr, L"\"annual rep", L"file:", L"\"annual rep\" file:"},  // a phrase being typed
+        {nullptr, L"\"annual rep", nullptr, L"\"annual rep"},
     };
     for (const Case& c : cases) {
         wchar_t out[1024];
