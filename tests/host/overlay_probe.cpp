@@ -1,5 +1,6 @@
 #include "host/overlay_probe.h"
 
+#include "host/host_window.h"
 #include "support/test_support.h"
 
 HWND KxtFindOverlay()
@@ -10,6 +11,23 @@ HWND KxtFindOverlay()
 bool KxtWaitForOverlayShown(DWORD timeoutMs)
 {
     return KxtWaitUntil([] { return KxtFindOverlay() && IsWindowVisible(KxtFindOverlay()); }, timeoutMs);
+}
+
+bool KxtOpenOverlayByHotkey(KxtHost& host, HWND focus)
+{
+    auto shown = [] {
+        HWND overlay = KxtFindOverlay();
+        return overlay && IsWindowVisible(overlay) && GetForegroundWindow() == overlay;
+    };
+    // Wine releases the keys a test holds through SendInput when the display's focus moves (the display
+    // knows no key is down), and the focus may still be moving from the last window hidden: a press lost
+    // that way is pressed again. A hot key that does not work fails every attempt.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        KxtFocusHost(host, focus);
+        KxtPressChord({VK_CONTROL, VK_MENU}, 'F');
+        if (KxtWaitUntil(shown, 10000)) return true;
+    }
+    return false;
 }
 
 bool KxtWaitForOverlayHidden(DWORD timeoutMs)

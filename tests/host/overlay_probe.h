@@ -3,10 +3,15 @@
 
 #include <string>
 
+struct KxtHost;
+
 // What the test can see of the plug-in's overlay from the host's side: its window and controls.
 HWND KxtFindOverlay();
 bool KxtWaitForOverlayShown(DWORD timeoutMs = 30000);
 bool KxtWaitForOverlayHidden(DWORD timeoutMs = 30000);
+// Ctrl+Alt+F over the host, the focus on focus (the left panel by default), until the overlay is shown and
+// in the foreground; false when it never came.
+bool KxtOpenOverlayByHotkey(KxtHost& host, HWND focus = nullptr);
 HWND KxtOverlayControl(int id);
 std::wstring KxtOverlayText();
 int KxtOverlayRowCount();

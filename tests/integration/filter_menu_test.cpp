@@ -28,10 +28,7 @@ struct FilterMenuFixture : ::testing::Test {
         plugin = KxtLoadPlugin(folder);
         ASSERT_NE(plugin.module, nullptr);
         ASSERT_TRUE(KxtWaitForHook(plugin));
-        KxtFocusHost(*host);
-        KxtPressChord({VK_CONTROL, VK_MENU}, 'F');
-        ASSERT_TRUE(KxtWaitForOverlayShown());
-        ASSERT_TRUE(KxtWaitUntil([] { return GetForegroundWindow() == KxtFindOverlay(); }));
+        ASSERT_TRUE(KxtOpenOverlayByHotkey(*host));
         KxtTypeText(L"abc");
         ASSERT_TRUE(KxtWaitUntil([&] { return Searches() == 1; }));
         // The list is shown last in the layout, after the buttons took their places above it.

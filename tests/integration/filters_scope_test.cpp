@@ -60,10 +60,7 @@ struct FiltersScopeFixture : ::testing::Test {
     }
     void OpenAndType(const std::wstring& text)
     {
-        KxtFocusHost(*host);
-        KxtPressChord({VK_CONTROL, VK_MENU}, 'F');
-        ASSERT_TRUE(KxtWaitForOverlayShown());
-        ASSERT_TRUE(KxtWaitUntil([] { return GetForegroundWindow() == KxtFindOverlay(); }));
+        ASSERT_TRUE(KxtOpenOverlayByHotkey(*host));
         KxtTypeText(text);
     }
     int Lines(const std::string& text) const { return KxtCountLines(KxtReadLogLines(plugin.LogPath()), text); }

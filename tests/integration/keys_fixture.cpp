@@ -26,11 +26,7 @@ void KeysFixture::Start(int files, const std::wstring& displayLines, const std::
 
 void KeysFixture::Open()
 {
-    KxtFocusHost(*host);
-    ASSERT_TRUE(KxtHoldChord({VK_CONTROL, VK_MENU}, {'F'}, [] {
-        return KxtFindOverlay() && IsWindowVisible(KxtFindOverlay());
-    }));
-    ASSERT_TRUE(KxtWaitUntil([] { return GetForegroundWindow() == KxtFindOverlay(); }));
+    ASSERT_TRUE(KxtOpenOverlayByHotkey(*host));
 }
 
 void KeysFixture::Search(const std::wstring& text, int rows)

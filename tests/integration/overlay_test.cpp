@@ -39,10 +39,7 @@ struct OverlayFixture : ::testing::Test {
     }
     void OpenWithHotkey(HWND focus = nullptr)
     {
-        KxtFocusHost(*host, focus);
-        KxtPressChord({VK_CONTROL, VK_MENU}, 'F');
-        ASSERT_TRUE(KxtWaitForOverlayShown());
-        ASSERT_TRUE(KxtWaitUntil([] { return GetForegroundWindow() == KxtFindOverlay(); }));
+        ASSERT_TRUE(KxtOpenOverlayByHotkey(*host, focus));
     }
     int SummaryLines(const std::string& typed) const
     {
@@ -160,9 +157,7 @@ TEST_F(OverlayFixture, ClosingDuringASearchAbandonsIt)
     ASSERT_TRUE(KxtWaitForOverlayHidden());
     // The abandoned query's late reply must not bring the results back, nor start the folder query.
     ASSERT_TRUE(KxtWaitForLogLine(plugin.LogPath(), "KxRunEverythingQuery: IPC query=[abc file:]"));
-    KxtFocusHost(*host);
-    KxtPressChord({VK_CONTROL, VK_MENU}, 'F');
-    ASSERT_TRUE(KxtWaitForOverlayShown());
+    ASSERT_TRUE(KxtOpenOverlayByHotkey(*host));
     EXPECT_EQ(SummaryLines("abc"), 0);
     EXPECT_EQ(KxtReadPeerQueries(peer).size(), 1u);
     EXPECT_EQ(KxtOverlayRowCount(), 0);

@@ -36,10 +36,7 @@ TEST(UnicodeHost, LookAlikeNamesReachOnlyTheirOwnFilesThroughTheExports)
     // One hit per search: Enter publishes the first, Ctrl+Enter adds the second.
     const std::pair<const wchar_t*, std::vector<WORD>> searches[] = {{L"\u0131le", {}}, {L"file", {VK_CONTROL}}};
     for (size_t i = 0; i < 2; ++i) {
-        KxtFocusHost(host);
-        KxtPressChord({VK_CONTROL, VK_MENU}, 'F');
-        ASSERT_TRUE(KxtWaitForOverlayShown());
-        ASSERT_TRUE(KxtWaitUntil([] { return GetForegroundWindow() == KxtFindOverlay(); }));
+        ASSERT_TRUE(KxtOpenOverlayByHotkey(host));
         KxtTypeText(searches[i].first);
         std::wstring summary = std::wstring(L"typed=\"") + searches[i].first + L"\" includeFolders=";
         ASSERT_TRUE(KxtWaitForLogLine(plugin.LogPath(), KxtUtf8(summary)));

@@ -1,5 +1,14 @@
 #include "support/test_support.h"
 
+#include <stdio.h>
+
+namespace {
+
+// A test that times out is killed with its output still in the buffer: write every line at once.
+const int kUnbufferedOutput = (setvbuf(stdout, nullptr, _IONBF, 0), setvbuf(stderr, nullptr, _IONBF, 0));
+
+}  // namespace
+
 bool KxtWaitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
 {
     DWORD start = GetTickCount();
