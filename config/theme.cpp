@@ -3,7 +3,7 @@
 #include "config/host_ini.h"
 #include "config/settings.h"
 #include "core/log.h"
-#include "overlay/overlay_window.h"
+#include "overlay/overlay_state.h"
 
 KxTheme g_theme;
 

@@ -8,7 +8,7 @@
 #include "core/host_send.h"
 #include "core/log.h"
 #include "overlay/overlay_placement.h"
-#include "overlay/overlay_window.h"
+#include "overlay/overlay_state.h"
 #include "search/search_composition.h"
 
 int KxNormalizePanelFolder(const wchar_t* clipboardText, wchar_t* folder, int capacity)

@@ -9,7 +9,7 @@
 #include "config/theme.h"
 #include "core/log.h"
 #include "core/module_path.h"
-#include "overlay/overlay_window.h"
+#include "overlay/overlay_state.h"
 #include "search/search_composition.h"
 
 KxDriveInfo g_drives[26];

@@ -154,6 +154,11 @@ TEST_F(KeysFixture, TabCyclesTheEditBoxAndTheDropDownButtons)
     EXPECT_EQ(end, 6u) << "landing in the box selects its text";
     EXPECT_TRUE(KxtHoldChord({VK_SHIFT}, {VK_TAB}, [] { return KxtOverlayFocus() == KxtOverlayControl(203); }))
         << "box <- filter";
+    // Down on the filter button opens its menu (choosing from it is the filter menu's own scenario).
+    KxtPressChord({}, VK_DOWN);
+    ASSERT_TRUE(KxtWaitUntil([] { return KxtOpenMenu() != nullptr; })) << "Down opens the filter menu";
+    KxtPressChord({}, VK_ESCAPE);
+    ASSERT_TRUE(KxtWaitUntil([] { return KxtOpenMenu() == nullptr; }));
     // The buttons want every key: Escape from a button still clears, then closes.
     KxtPressChord({}, VK_ESCAPE);
     EXPECT_TRUE(KxtWaitUntil([] { return KxtOverlayText().empty(); }));
@@ -230,6 +235,14 @@ TEST_F(KeysFixture, HoveringAFolderShowsItBelowRightOfTheCursor)
     tool.lpszText = text;
     SendMessageW(tooltip, TTM_GETTEXTW, 2048, (LPARAM)&tool);
     EXPECT_EQ(std::wstring(text) + L"\\kbfile_01.txt", HitPath(1));
+
+    // The name column of this narrow panel cuts every name: its tip is the whole name.
+    KxtMouseAt(POINT{row.left + 30, point.y});
+    EXPECT_TRUE(KxtWaitUntil([&] {
+        text[0] = L'\0';
+        SendMessageW(tooltip, TTM_GETTEXTW, 2048, (LPARAM)&tool);
+        return IsWindowVisible(tooltip) && std::wstring(text) == L"kbfile_01.txt";
+    })) << KxtUtf8(text);
 
     KxtMouseAt(POINT{row.left - 50, row.top - 200});
     EXPECT_TRUE(KxtWaitUntil([&] { return !IsWindowVisible(tooltip); })) << "leaving the list hides it";
