@@ -192,19 +192,45 @@ void KxReloadSettingsIfChanged()
     KxLog(L"Korvex.cfg changed since it was last read - reloaded (hotkey letter stays %lc until TC restarts)", letter);
 }
 
+namespace {
+
+// The file is as this process last read or wrote it.
+bool KxSettingsFileIsOurs()
+{
+    ULONGLONG writeTime = 0;
+    return KxReadWriteTime(writeTime) && writeTime == g_settingsWriteTime;
+}
+
+// After a write of our own: a file that was ours stays ours, so the next opening does not read it all
+// again (and lay the overlay out anew) for values it already holds. A change made by someone else before
+// our write still makes it reload.
+void KxKeepOwnWrite(bool wasOurs)
+{
+    if (wasOurs) KxReadWriteTime(g_settingsWriteTime);
+}
+
+}  // namespace
+
 void KxSaveLastSelectedFilter(const KxFilter& filter)
 {
     lstrcpynW(g_settings.lastSelectedFilter, filter.name, 128);
+    bool ours = KxSettingsFileIsOurs();
     KxWriteQuotedText(L"Filters", L"LastSelectedFilter", g_settings.lastSelectedFilter);
+    KxKeepOwnWrite(ours);
 }
 
 void KxSaveDriveScope()
 {
+    bool ours = KxSettingsFileIsOurs();
     WritePrivateProfileStringW(L"Filters", L"DriveScope", KxDriveScopeName(g_settings.driveScope), g_configPath);
+    KxKeepOwnWrite(ours);
 }
 
 void KxAddToSearchHistory(const wchar_t* text)
 {
     if (!g_settings.searchHistory || !text) return;
-    if (KxHistoryAdd(g_settings.history, text)) KxWriteHistory(g_settings.history);
+    if (!KxHistoryAdd(g_settings.history, text)) return;
+    bool ours = KxSettingsFileIsOurs();
+    KxWriteHistory(g_settings.history);
+    KxKeepOwnWrite(ours);
 }

@@ -68,9 +68,18 @@ void KxRecreateBrushes()
 
 void KxRecreateFonts(const wchar_t* face, int points, int weight, int dpi)
 {
+    // The same font again keeps its handles: the controls then need no new font at an opening.
+    static wchar_t madeFace[KX_FACE_CHARS];
+    static int madeHeight, madeWeight;
+    int height = KxFontHeight(points, dpi);
+    if (g_theme.font && g_theme.boldFont && height == madeHeight && weight == madeWeight &&
+        wcscmp(face, madeFace) == 0)
+        return;
     KxDeleteObject(g_theme.font);
     KxDeleteObject(g_theme.boldFont);
-    int height = KxFontHeight(points, dpi);
+    lstrcpynW(madeFace, face, KX_FACE_CHARS);
+    madeHeight = height;
+    madeWeight = weight;
     g_theme.font = KxCreateFont(face, height, weight);
     g_theme.boldFont = KxCreateFont(face, height, KxBoldFontWeight(weight));
 }

@@ -188,6 +188,10 @@ void KxCloseOverlay()
     if (g_overlayWnd) ShowWindow(g_overlayWnd, SW_HIDE);
     g_resultCount = 0;
     g_currentRow = -1;
+    // Shrunk to the search bar while nobody waits, so that the next opening over the same panel moves
+    // nothing before its first frame.
+    g_shownRows = 0;
+    KxRefreshResultList();
 }
 
 int KxBuildChangeDirBlock(const char* utf8Path, int n, BYTE* block, int capacity)

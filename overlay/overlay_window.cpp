@@ -335,8 +335,11 @@ LRESULT CALLBACK KxOverlayWindowProc(HWND window, UINT message, WPARAM wParam, L
 void KxApplyThemeToControls()
 {
     HWND children[] = {g_editWnd, g_clearButton, g_filterButton, g_scopeButton, g_closeButton, g_listWnd};
-    for (HWND child : children) SendMessageW(child, WM_SETFONT, (WPARAM)g_theme.font, TRUE);
-    SendMessageW(g_listWnd, LB_SETITEMHEIGHT, 0, g_theme.rowHeight);
+    // Unchanged fonts need nothing; new ones are painted by the opening's full redraw.
+    if ((HFONT)SendMessageW(g_editWnd, WM_GETFONT, 0, 0) != g_theme.font)
+        for (HWND child : children) SendMessageW(child, WM_SETFONT, (WPARAM)g_theme.font, FALSE);
+    if (SendMessageW(g_listWnd, LB_GETITEMHEIGHT, 0, 0) != g_theme.rowHeight)
+        SendMessageW(g_listWnd, LB_SETITEMHEIGHT, 0, g_theme.rowHeight);
 }
 
 void KxForgetOverlayLayout()

@@ -139,5 +139,7 @@ void KxOpenResultWithShell()
     wchar_t path[KX_PATH_CHARS];
     KxCopyResultPath(KxActionRow(), path);
     KxCloseOverlay();
-    ShellExecuteW(nullptr, L"open", path, nullptr, nullptr, SW_SHOWNORMAL);
+    // The overlay is gone by now: the log is the only trace of an open that did not happen.
+    INT_PTR result = (INT_PTR)ShellExecuteW(nullptr, L"open", path, nullptr, nullptr, SW_SHOWNORMAL);
+    if (result <= 32) KxLog(L"KxOpenResultWithShell: ShellExecuteW failed, code=%Id", result);
 }

@@ -119,3 +119,83 @@ TEST_F(CrashFixture, AFloodOfHandledHostErrorsLeavesASmallLog)
     EXPECT_GE(KxtFindLine(lines, "further ones in this second are not logged"), 0);
     EXPECT_LT(KxtReadFileBytes(plugin.LogPath()).size(), 100000u);
 }
+
+namespace {
+
+volatile LONG g_overflowsHandled;
+volatile DWORD64 g_youngStack;
+
+// The host recovers a thread whose stack ran out: it leaves the thread where its stack was still young.
+LONG CALLBACK KxtHostOverflowHandler(EXCEPTION_POINTERS* pointers)
+{
+    if (pointers->ExceptionRecord->ExceptionCode != EXCEPTION_STACK_OVERFLOW) return EXCEPTION_CONTINUE_SEARCH;
+    InterlockedIncrement(&g_overflowsHandled);
+    pointers->ContextRecord->Rsp = ((g_youngStack - 512) & ~(DWORD64)15) - 8;
+    pointers->ContextRecord->Rip = (DWORD64)&KxtExitFaultingThread;
+    return EXCEPTION_CONTINUE_EXECUTION;
+}
+
+__attribute__((noinline)) int KxtRecurse(int depth)
+{
+    volatile char frame[512];
+    frame[0] = (char)depth;
+    if (depth == 0x7FFFFFFF) return 0;
+    return KxtRecurse(depth + 1) + frame[0];
+}
+
+DWORD WINAPI KxtOverflowTheStack(LPVOID)
+{
+    volatile char young = 0;
+    g_youngStack = (DWORD64)&young;
+    return (DWORD)KxtRecurse(young);
+}
+
+// The host's side, in a process of its own: Wine fails to end a process once a thread's stack ran out.
+void KxtOverflowInThisProcess(const std::wstring& folder)
+{
+    KxtPlugin plugin = KxtLoadPlugin(folder);
+    std::string outcome = "not started";
+    if (plugin.module && KxtWaitUntil([&] { return KxtFileExists(plugin.ConfigPath()); }) && KxtWaitForStartupEnd()) {
+        AddVectoredExceptionHandler(0, KxtHostOverflowHandler);
+        HANDLE thread = CreateThread(nullptr, 256 * 1024, KxtOverflowTheStack, nullptr,
+                                     STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+        DWORD exitCode = 1;
+        if (thread && WaitForSingleObject(thread, 30000) == WAIT_OBJECT_0) GetExitCodeThread(thread, &exitCode);
+        outcome = "exit=" + std::to_string(exitCode) + " handled=" + std::to_string(g_overflowsHandled);
+    }
+    KxtWriteFileBytes(folder + L"outcome.txt", outcome);
+    TerminateProcess(GetCurrentProcess(), 0);
+}
+
+}  // namespace
+
+TEST(CrashOverflow, AStackOverflowTheHostHandlesIsLoggedOnceAndTheHostRecovers)
+{
+    wchar_t childFolder[MAX_PATH] = L"";
+    if (GetEnvironmentVariableW(L"KXT_OVERFLOW_FOLDER", childFolder, MAX_PATH)) {
+        KxtOverflowInThisProcess(childFolder);
+        return;
+    }
+    std::wstring folder = KxtPreparePluginFolder();
+    SetEnvironmentVariableW(L"KXT_OVERFLOW_FOLDER", folder.c_str());
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring command = L"\"" + std::wstring(self) + L"\" --gtest_filter=CrashOverflow.*";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                               &process));
+    SetEnvironmentVariableW(L"KXT_OVERFLOW_FOLDER", nullptr);
+    WaitForSingleObject(process.hProcess, 60000);
+    TerminateProcess(process.hProcess, 1);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+
+    EXPECT_EQ(KxtReadFileBytes(folder + L"outcome.txt"), "exit=0 handled=1") << "the host's own handler ran";
+    std::vector<std::string> lines;
+    for (const std::string& line : KxtReadLogLines(folder + L"Korvex.log"))
+        if (line.find("*** EXCEPTION ***") != std::string::npos) lines.push_back(line);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("code=0xC00000FD"), std::string::npos) << lines[0];
+}

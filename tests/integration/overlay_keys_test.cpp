@@ -16,9 +16,9 @@ namespace {
 
 TEST_F(KeysFixture, ANewResultListStartsWithRowZeroAsTheOnlySelectionAndAnchor)
 {
-    Start(12);
-    Open();
-    Search(L"kbfile", 12);
+    ASSERT_NO_FATAL_FAILURE(Start(12));
+    ASSERT_NO_FATAL_FAILURE(Open());
+    ASSERT_NO_FATAL_FAILURE(Search(L"kbfile", 12));
     KxtClickRow(1);
     ASSERT_TRUE(WaitForSelection({1}));
     KxtClickRow(3, VK_SHIFT);
@@ -28,7 +28,7 @@ TEST_F(KeysFixture, ANewResultListStartsWithRowZeroAsTheOnlySelectionAndAnchor)
     ASSERT_TRUE(KxtWaitUntil([] { return KxtOverlayFocus() == KxtOverlayControl(201); }))
         << GetDlgCtrlID(KxtOverlayFocus()) << " " << KxtOverlayFocus() << " fg " << GetForegroundWindow() << " "
         << KxtFindOverlay();
-    Search(L"_", 12);
+    ASSERT_NO_FATAL_FAILURE(Search(L"_", 12));
     EXPECT_TRUE(WaitForSelection({0})) << "the new list shows row 0 alone selected";
     EXPECT_TRUE(KxtHoldChord({VK_SHIFT}, {VK_DOWN}, [] { return KxtSelectedRows() == std::vector<int>{0, 1}; }))
         << "Shift extends from row 0";
@@ -41,9 +41,9 @@ TEST_F(KeysFixture, ANewResultListStartsWithRowZeroAsTheOnlySelectionAndAnchor)
 
 TEST_F(KeysFixture, ArrowsPagingAndShiftSelectionFromTheEditBox)
 {
-    Start(30, L"MaxVisibleRows=20\r\n");
-    Open();
-    Search(L"kbfile", 30);
+    ASSERT_NO_FATAL_FAILURE(Start(30, L"MaxVisibleRows=20\r\n"));
+    ASSERT_NO_FATAL_FAILURE(Open());
+    ASSERT_NO_FATAL_FAILURE(Search(L"kbfile", 30));
     KxtPressChord({}, VK_DOWN);
     KxtPressChord({}, VK_DOWN);
     ASSERT_TRUE(WaitForSelection({2}));
@@ -77,8 +77,8 @@ TEST_F(KeysFixture, ArrowsPagingAndShiftSelectionFromTheEditBox)
     EXPECT_EQ(RootListing(), (std::vector<std::string>{"kbfile_10.txt", "kbfile_11.txt", "kbfile_12.txt"}));
 
     ASSERT_TRUE(KxtWriteConfig(plugin.folder, KxtLoggingConfig(L"MaxVisibleRows=2\r\n")));
-    Open();
-    Search(L"kbfile", 30);
+    ASSERT_NO_FATAL_FAILURE(Open());
+    ASSERT_NO_FATAL_FAILURE(Search(L"kbfile", 30));
     KxtPressChord({}, VK_NEXT);
     KxtPressChord({}, VK_NEXT);
     EXPECT_TRUE(WaitForSelection({2})) << "below 3 rows a page is one row";
@@ -88,20 +88,20 @@ TEST_F(KeysFixture, ArrowsPagingAndShiftSelectionFromTheEditBox)
 
 TEST_F(KeysFixture, EscapeClearsThenClosesAndUpRecallsTheHistory)
 {
-    Start(12);
-    Open();
-    Search(L"kbfile_1", 2);
+    ASSERT_NO_FATAL_FAILURE(Start(12));
+    ASSERT_NO_FATAL_FAILURE(Open());
+    ASSERT_NO_FATAL_FAILURE(Search(L"kbfile_1", 2));
     KxtPressChord({}, VK_ESCAPE);
     ASSERT_TRUE(KxtWaitUntil([] { return KxtOverlayText().empty() && KxtOverlayRowCount() == 0; }));
     EXPECT_TRUE(IsWindowVisible(KxtFindOverlay()));
-    Search(L"kbfile_0", 10);
+    ASSERT_NO_FATAL_FAILURE(Search(L"kbfile_0", 10));
     KxtPressChord({}, VK_ESCAPE);
     ASSERT_TRUE(KxtWaitUntil([] { return KxtOverlayText().empty(); }));
     KxtPressChord({}, VK_ESCAPE);
     ASSERT_TRUE(KxtWaitForOverlayHidden());
 
     // Both texts went into the history, newest first; Up shows and searches them.
-    Open();
+    ASSERT_NO_FATAL_FAILURE(Open());
     KxtPressChord({}, VK_UP);
     ASSERT_TRUE(KxtWaitUntil([] { return KxtOverlayText() == L"kbfile_0"; }));
     EXPECT_TRUE(KxtWaitUntil([] { return KxtOverlayRowCount() == 10; })) << "the recalled text is searched";
@@ -113,7 +113,7 @@ TEST_F(KeysFixture, EscapeClearsThenClosesAndUpRecallsTheHistory)
     EXPECT_TRUE(KxtHoldChord({VK_CONTROL}, {VK_DOWN}, [] { return KxtOverlayText().empty(); }));
 
     // With typed text, Up moves the selection instead.
-    Search(L"kbfile", 12);
+    ASSERT_NO_FATAL_FAILURE(Search(L"kbfile", 12));
     KxtPressChord({}, VK_DOWN);
     KxtPressChord({}, VK_DOWN);
     KxtPressChord({}, VK_UP);
@@ -123,8 +123,8 @@ TEST_F(KeysFixture, EscapeClearsThenClosesAndUpRecallsTheHistory)
 
 TEST_F(KeysFixture, CtrlBackspaceDeletesTheWordBeforeTheCaret)
 {
-    Start(1);
-    Open();
+    ASSERT_NO_FATAL_FAILURE(Start(1));
+    ASSERT_NO_FATAL_FAILURE(Open());
     KxtTypeText(L"alpha beta  ");
     EXPECT_TRUE(KxtHoldChord({VK_CONTROL}, {VK_BACK}, [] { return KxtOverlayText() == L"alpha "; }))
         << "the word and both spaces go";
@@ -137,9 +137,9 @@ TEST_F(KeysFixture, CtrlBackspaceDeletesTheWordBeforeTheCaret)
 
 TEST_F(KeysFixture, TabCyclesTheEditBoxAndTheDropDownButtons)
 {
-    Start(3);
-    Open();
-    Search(L"kbfile", 3);
+    ASSERT_NO_FATAL_FAILURE(Start(3));
+    ASSERT_NO_FATAL_FAILURE(Open());
+    ASSERT_NO_FATAL_FAILURE(Search(L"kbfile", 3));
     KxtClickRow(0);
     ASSERT_TRUE(KxtWaitUntil([] { return KxtOverlayFocus() == KxtList(); }));
     KxtPressChord({}, VK_TAB);
@@ -166,9 +166,9 @@ TEST_F(KeysFixture, TabCyclesTheEditBoxAndTheDropDownButtons)
 
 TEST_F(KeysFixture, ScrollbarPagesAndDragsAndTheWheelScrollsWithoutSelecting)
 {
-    Start(40, L"MaxVisibleRows=10\r\n");
-    Open();
-    Search(L"kbfile", 40);
+    ASSERT_NO_FATAL_FAILURE(Start(40, L"MaxVisibleRows=10\r\n"));
+    ASSERT_NO_FATAL_FAILURE(Open());
+    ASSERT_NO_FATAL_FAILURE(Search(L"kbfile", 40));
     // The wheel goes to the control with the focus.
     KxtClickRow(0);
     ASSERT_TRUE(KxtWaitUntil([] { return KxtOverlayFocus() == KxtList(); }));
@@ -187,7 +187,8 @@ TEST_F(KeysFixture, ScrollbarPagesAndDragsAndTheWheelScrollsWithoutSelecting)
     KxtMouseAt(POINT{trackX, thumbY}, MOUSEEVENTF_LEFTDOWN);
     KxtMouseAt(POINT{trackX, list.bottom - 1});
     KxtMouseAt(POINT{trackX, list.bottom - 1}, MOUSEEVENTF_LEFTUP);
-    EXPECT_TRUE(KxtWaitUntil([] { return KxtTopIndex() == 30; })) << "the last rows, not " << KxtTopIndex() << KxtFocusReport();
+    EXPECT_TRUE(KxtWaitUntil([] { return KxtTopIndex() == 30; }))
+        << "the last rows, not " << KxtTopIndex() << KxtFocusReport();
 
     // Fine wheel steps never add up; a notch scrolls 3 rows up and leaves the selection.
     POINT middle = KxtCentreOf(list);
@@ -202,9 +203,9 @@ TEST_F(KeysFixture, ScrollbarPagesAndDragsAndTheWheelScrollsWithoutSelecting)
 
 TEST_F(KeysFixture, HoveringAFolderShowsItBelowRightOfTheCursor)
 {
-    Start(3);
-    Open();
-    Search(L"kbfile", 3);
+    ASSERT_NO_FATAL_FAILURE(Start(3));
+    ASSERT_NO_FATAL_FAILURE(Open());
+    ASSERT_NO_FATAL_FAILURE(Search(L"kbfile", 3));
     HWND tooltip = nullptr;
     EnumThreadWindows(GetWindowThreadProcessId(KxtFindOverlay(), nullptr), [](HWND window, LPARAM found) {
         wchar_t name[64];

@@ -2,9 +2,9 @@
 
 TEST_F(KeysFixture, CtrlCCopiesSelectedPathsOrTheActionRowOrTheBoxText)
 {
-    Start(5);
-    Open();
-    Search(L"kbfile", 5);
+    ASSERT_NO_FATAL_FAILURE(Start(5));
+    ASSERT_NO_FATAL_FAILURE(Open());
+    ASSERT_NO_FATAL_FAILURE(Search(L"kbfile", 5));
     ASSERT_TRUE(KxtHoldChord({VK_SHIFT}, {VK_DOWN, VK_DOWN}, [] { return KxtSelectedRows().size() == 3; }));
     std::wstring three = HitPath(0) + L"\r\n" + HitPath(1) + L"\r\n" + HitPath(2);
     EXPECT_TRUE(KxtHoldChord({VK_CONTROL}, {'C'}, [&] { return KxtReadClipboard() == three; }))
@@ -34,7 +34,7 @@ TEST_F(KeysFixture, CtrlCCopiesSelectedPathsOrTheActionRowOrTheBoxText)
     // Without results the box gets the key: with nothing selected there, nothing is copied, and the
     // paste that follows brings back what was on the clipboard.
     KxtPressChord({}, VK_END);
-    Search(L"zz", 0);
+    ASSERT_NO_FATAL_FAILURE(Search(L"zz", 0));
     KxtWriteClipboard(L"before");
     EXPECT_TRUE(KxtHoldChord({VK_CONTROL}, {'C', 'V'}, [] { return KxtOverlayText() == L"kbfilezzbefore"; }));
     EXPECT_EQ(KxtReadClipboard(), L"before");
@@ -42,9 +42,9 @@ TEST_F(KeysFixture, CtrlCCopiesSelectedPathsOrTheActionRowOrTheBoxText)
 
 TEST_F(KeysFixture, ViewEditAndGoToSendTheHostToTheHitFirst)
 {
-    Start(3);
-    Open();
-    Search(L"kbfile", 3);
+    ASSERT_NO_FATAL_FAILURE(Start(3));
+    ASSERT_NO_FATAL_FAILURE(Open());
+    ASSERT_NO_FATAL_FAILURE(Search(L"kbfile", 3));
     KxtPressChord({}, VK_F3);
     ASSERT_TRUE(KxtWaitUntil([&] { return !host->commands.empty() && host->commands.back() == 903; }));
     EXPECT_FALSE(IsWindowVisible(KxtFindOverlay()));
@@ -52,8 +52,8 @@ TEST_F(KeysFixture, ViewEditAndGoToSendTheHostToTheHitFirst)
     EXPECT_EQ(host->changeDirs[0].path, HitPath(0));
     EXPECT_EQ(host->changeDirs[0].commandsBefore, host->commands.size() - 1) << "the CD comes before the view";
 
-    Open();
-    Search(L"kbfile", 3);
+    ASSERT_NO_FATAL_FAILURE(Open());
+    ASSERT_NO_FATAL_FAILURE(Search(L"kbfile", 3));
     KxtPressChord({}, VK_DOWN);
     KxtPressChord({}, VK_F4);
     ASSERT_TRUE(KxtWaitUntil([&] { return host->commands.back() == 904; }));
@@ -61,8 +61,8 @@ TEST_F(KeysFixture, ViewEditAndGoToSendTheHostToTheHitFirst)
     EXPECT_EQ(host->changeDirs[1].path, HitPath(1));
     EXPECT_EQ(host->changeDirs[1].commandsBefore, host->commands.size() - 1);
 
-    Open();
-    Search(L"kbfile", 3);
+    ASSERT_NO_FATAL_FAILURE(Open());
+    ASSERT_NO_FATAL_FAILURE(Search(L"kbfile", 3));
     size_t commands = host->commands.size();
     // The overlay closes before the host is sent there.
     ASSERT_TRUE(KxtHoldChord({VK_MENU}, {VK_RETURN}, [&] {
@@ -72,8 +72,8 @@ TEST_F(KeysFixture, ViewEditAndGoToSendTheHostToTheHitFirst)
     EXPECT_EQ(host->commands.size(), commands) << "Alt+Enter only goes there";
 
     // Without results Alt+Enter is consumed and does nothing.
-    Open();
-    Search(L"zz", 0);
+    ASSERT_NO_FATAL_FAILURE(Open());
+    ASSERT_NO_FATAL_FAILURE(Search(L"zz", 0));
     KxtPressChord({VK_MENU}, VK_RETURN);
     KxtTypeText(L"q");
     ASSERT_TRUE(KxtWaitUntil([] { return KxtOverlayText() == L"zzq"; }));
@@ -83,7 +83,7 @@ TEST_F(KeysFixture, ViewEditAndGoToSendTheHostToTheHitFirst)
 
 TEST_F(KeysFixture, ShiftEnterOpensTheHitWithItsAssociatedProgram)
 {
-    Start(0, L"", {{L"opened\\kbopen.kxtopen", 5, 0}});
+    ASSERT_NO_FATAL_FAILURE(Start(0, L"", {{L"opened\\kbopen.kxtopen", 5, 0}}));
     std::wstring record = KxtMakeTempFolder() + L"opened.txt";
     SetEnvironmentVariableW(L"KXT_OPEN_RECORD", record.c_str());
     HKEY key;
@@ -93,8 +93,8 @@ TEST_F(KeysFixture, ShiftEnterOpensTheHitWithItsAssociatedProgram)
     RegSetValueExW(key, nullptr, 0, REG_SZ, (const BYTE*)command.c_str(), (DWORD)(command.size() + 1) * 2);
     RegCloseKey(key);
 
-    Open();
-    Search(L"kbopen", 1);
+    ASSERT_NO_FATAL_FAILURE(Open());
+    ASSERT_NO_FATAL_FAILURE(Search(L"kbopen", 1));
     ASSERT_TRUE(KxtHoldChord({VK_SHIFT}, {VK_RETURN}, [] { return !IsWindowVisible(KxtFindOverlay()); }));
     ASSERT_TRUE(KxtWaitUntil([&] { return KxtFileExists(record) && !KxtReadFileBytes(record).empty(); }, 60000));
     std::string bytes = KxtReadFileBytes(record);
@@ -104,9 +104,9 @@ TEST_F(KeysFixture, ShiftEnterOpensTheHitWithItsAssociatedProgram)
 
 TEST_F(KeysFixture, ContextMenuFromTheKeyboardAndTheMouse)
 {
-    Start(4);
-    Open();
-    Search(L"kbfile_01", 1);
+    ASSERT_NO_FATAL_FAILURE(Start(4));
+    ASSERT_NO_FATAL_FAILURE(Open());
+    ASSERT_NO_FATAL_FAILURE(Search(L"kbfile_01", 1));
     KxtClickRow(0);
     ASSERT_TRUE(KxtWaitUntil([] { return KxtOverlayFocus() == KxtList(); }));
     ASSERT_TRUE(KxtHoldChord({VK_SHIFT}, {VK_F10}, [] { return KxtOpenMenu() != nullptr; }));
@@ -126,8 +126,8 @@ TEST_F(KeysFixture, ContextMenuFromTheKeyboardAndTheMouse)
     ASSERT_TRUE(KxtWaitForOverlayHidden());
 
     // A right click on a row of four: three items; dismissing leaves that row alone selected.
-    Open();
-    Search(L"kbfile", 4);
+    ASSERT_NO_FATAL_FAILURE(Open());
+    ASSERT_NO_FATAL_FAILURE(Search(L"kbfile", 4));
     ASSERT_TRUE(KxtHoldChord({VK_SHIFT}, {VK_DOWN}, [] { return KxtSelectedRows().size() == 2; }));
     KxtClickRow(2, 0, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
     ASSERT_TRUE(KxtWaitUntil([] { return KxtOpenMenu() != nullptr; }));
@@ -150,9 +150,9 @@ TEST_F(KeysFixture, ContextMenuFromTheKeyboardAndTheMouse)
 
 TEST_F(KeysFixture, DoubleClickOnlyClosesAndLogsTheParkedLine)
 {
-    Start(3);
-    Open();
-    Search(L"kbfile", 3);
+    ASSERT_NO_FATAL_FAILURE(Start(3));
+    ASSERT_NO_FATAL_FAILURE(Open());
+    ASSERT_NO_FATAL_FAILURE(Search(L"kbfile", 3));
     KxtClickRow(1);
     KxtClickRow(1);
     ASSERT_TRUE(KxtWaitForOverlayHidden());

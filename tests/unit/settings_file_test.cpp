@@ -369,18 +369,25 @@ TEST_F(SettingsFile, ReloadFollowsTheWriteTimeAndKeepsTheHotkeyLetter)
     }
 }
 
-TEST_F(SettingsFile, AWriteBackIsPickedUpByExactlyOneReload)
+TEST_F(SettingsFile, OwnWriteBacksNeedNoReloadAChangeFromElsewhereDoes)
 {
     WriteAt(L"[Display]\r\nLogging=Y\r\n", kTime2020);
     KxLoadSettings();
     KxFilter filter{};
     lstrcpynW(filter.name, L"Pictures", 128);
     KxSaveLastSelectedFilter(filter);
-    g_settings.lastSelectedFilter[0] = L'\0';  // so only a reload can bring it back
+    KxSaveDriveScope();
+    KxAddToSearchHistory(L"annual report");
+    KxReloadSettingsIfChanged();
+    EXPECT_EQ(ReloadLines(L'F'), 0) << "memory already holds what was written";
+    EXPECT_EQ(Key(L"Filters", L"LastSelectedFilter"), L"Pictures") << "written all the same";
 
+    // Another program's edit, then one of ours before the next opening: the edit is still read.
+    WriteAt(L"[Display]\r\nLogging=Y\r\n[Everything]\r\nMaxResults=70\r\n", kTime2020 + kSecond);
+    KxSaveLastSelectedFilter(filter);
     KxReloadSettingsIfChanged();
     KxReloadSettingsIfChanged();
-    EXPECT_STREQ(g_settings.lastSelectedFilter, L"Pictures");
+    EXPECT_EQ(g_settings.maxResults, 70);
     EXPECT_EQ(ReloadLines(L'F'), 1);
 }
 
