@@ -82,10 +82,8 @@ int KxDrawHighlightedText(HDC dc, const RECT& rect, const wchar_t* text, COLORRE
         return KxTextWidth(dc, text, length);
     }
 
-    // Bold runs are cut at the column edge: an ellipsis cannot be placed between runs of two fonts.
-    HRGN previousClip = CreateRectRgn(0, 0, 0, 0);
-    int hadClip = previousClip ? GetClipRgn(dc, previousClip) : 0;
-    IntersectClipRect(dc, rect.left, rect.top, rect.right, rect.bottom);
+    // Bold runs are cut at the column edge: an ellipsis cannot be placed between runs of two fonts. Each
+    // run clips itself, which costs less per row than a clip region.
     SelectObject(dc, g_theme.font);
     TEXTMETRICW metrics{};
     GetTextMetricsW(dc, &metrics);
@@ -95,14 +93,13 @@ int KxDrawHighlightedText(HDC dc, const RECT& rect, const wchar_t* text, COLORRE
         int run = KxRunLength(start, count);
         SelectObject(dc, g_marks[start] ? g_theme.boldFont : g_theme.font);
         int width = KxTextWidth(dc, text + start, run);
-        if (x < rect.right) TextOutW(dc, x, y, text + start, run);
+        if (x < rect.right) ExtTextOutW(dc, x, y, ETO_CLIPPED, &rect, text + start, run, nullptr);
         x += width;
         start += run;
     }
     SelectObject(dc, g_theme.font);
-    if (length > count && x < rect.right) TextOutW(dc, x, y, text + count, length - count);
-    SelectClipRgn(dc, hadClip == 1 ? previousClip : nullptr);
-    if (previousClip) DeleteObject(previousClip);
+    if (length > count && x < rect.right)
+        ExtTextOutW(dc, x, y, ETO_CLIPPED, &rect, text + count, length - count, nullptr);
     return x - rect.left;
 }
 

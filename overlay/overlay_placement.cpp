@@ -137,6 +137,9 @@ void KxPrepareOverlay()
     KxApplyTheme();
     KxCreateOverlayWindow(nullptr);
     KxLookUpDwm();
+    // Placed over the host's active panel already, so that a first opening there moves nothing.
+    HWND host = KxFindHostWindow();
+    if (g_overlayWnd && host && KxGetActivePanelRect(host, &g_panelRect)) KxLayoutOverlay();
 }
 
 void KxOpenOverlay()
@@ -146,6 +149,7 @@ void KxOpenOverlay()
     KxReloadSettingsIfChanged();
     g_hotButton = nullptr;
     g_activeFolderResolved = false;
+    KxLookAtDrivesAgain();
     KxLog(L"KxOpenOverlay: hotkey fired.");
     HWND host = KxFindHostWindow();
     if (!host) {

@@ -17,6 +17,12 @@ DWORD g_driveMask = KX_DRIVES_UNSCANNED;
 
 namespace {
 
+bool g_drivesLookedAt;
+
+}  // namespace
+
+namespace {
+
 constexpr int KX_PRODUCT_CHARS = 128;
 constexpr DWORD KX_DESCRIPTOR_BYTES = 1023;
 constexpr DWORD KX_DESCRIPTOR_MIN_BYTES = 40;
@@ -214,8 +220,17 @@ int KxScopeOfMenuCommand(UINT command)
                : -1;
 }
 
+void KxLookAtDrivesAgain()
+{
+    g_drivesLookedAt = false;
+}
+
 void KxRefreshDrives()
 {
+    // Asking Windows for the drive letters costs up to 2 ms, too much for every keystroke; a drive that
+    // comes or goes while the overlay is open counts from its next opening.
+    if (g_drivesLookedAt) return;
+    g_drivesLookedAt = true;
     DWORD mask = GetLogicalDrives();
     if (mask == g_driveMask) return;
     g_driveMask = mask;
@@ -243,6 +258,7 @@ void KxShowScopeMenu()
     if (chosen < 0) return;
     // Even the current scope rescans at the next search: picking it again is how a user refreshes the drives.
     g_driveMask = KX_DRIVES_UNSCANNED;
+    g_drivesLookedAt = false;
     if (chosen == g_settings.driveScope) return;
     g_settings.driveScope = chosen;
     SetWindowTextW(g_scopeButton, KxDriveScopeLabel(chosen));

@@ -40,8 +40,10 @@ struct KxDriveInfo {
 extern KxDriveInfo g_drives[26];
 extern DWORD g_driveMask;
 
-// Rescans the drive letters when the set of drives has changed.
+// Rescans the drive letters when the set of drives has changed; looks once per opening of the overlay.
 void KxRefreshDrives();
+// The next refresh looks at the drives again (a new opening).
+void KxLookAtDrivesAgain();
 
 // The scope button's label: "All Drives", "Local", "Local Fixed" or "Network".
 const wchar_t* KxDriveScopeLabel(int scope);
