@@ -138,10 +138,43 @@ void KxtSendKey(WORD key, bool up)
     SendInput(1, &input, sizeof input);
 }
 
+// Wine releases the Ctrl, Alt and Shift that X does not know are down (all that SendInput holds) whenever
+// the display's focus or pointer moves between windows, with key-ups that are not marked injected. Every
+// real key here is injected by a test, so those releases are swallowed before they reach anyone.
+LRESULT CALLBACK KxtKeepHeldKeysProc(int code, WPARAM message, LPARAM event)
+{
+    const KBDLLHOOKSTRUCT* key = (const KBDLLHOOKSTRUCT*)event;
+    if (code == HC_ACTION && (message == WM_KEYUP || message == WM_SYSKEYUP) && !(key->flags & LLKHF_INJECTED))
+        return 1;
+    return CallNextHookEx(nullptr, code, message, event);
+}
+
+DWORD WINAPI KxtKeepHeldKeysThread(LPVOID installed)
+{
+    SetWindowsHookExW(WH_KEYBOARD_LL, KxtKeepHeldKeysProc, GetModuleHandleW(nullptr), 0);
+    SetEvent((HANDLE)installed);
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0)) DispatchMessageW(&message);
+    return 0;
+}
+
+void KxtKeepHeldKeys()
+{
+    static bool started;
+    if (started) return;
+    started = true;
+    HANDLE installed = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE thread = CreateThread(nullptr, 0, KxtKeepHeldKeysThread, installed, 0, nullptr);
+    if (thread) WaitForSingleObject(installed, 10000);
+    if (thread) CloseHandle(thread);
+    CloseHandle(installed);
+}
+
 }  // namespace
 
 KxtHost& KxtCreateHost(int x, int y, int width, int height)
 {
+    KxtKeepHeldKeys();
     KxtRegisterClass(L"TTOTAL_CMD", KxtHostProc, (HBRUSH)(COLOR_BTNFACE + 1));
     KxtRegisterClass(L"TMyListBox", KxtRecordingProc, (HBRUSH)GetStockObject(WHITE_BRUSH));
     KxtRegisterClass(L"TInEdit", KxtRecordingProc, (HBRUSH)GetStockObject(WHITE_BRUSH));

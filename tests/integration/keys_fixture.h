@@ -44,7 +44,7 @@ POINT KxtCentreOf(const RECT& rect);
 // A real click on a row, dx pixels right of its centre, with a key (Shift, Ctrl) held down while it lasts.
 void KxtClickRow(int row, WORD heldKey = 0, DWORD down = MOUSEEVENTF_LEFTDOWN, DWORD up = MOUSEEVENTF_LEFTUP,
                  int dx = 0);
-// Foreground, focus, capture and cursor, for the message of a failed wait.
+// Foreground, focus, capture, cursor and clipboard owner, for the message of a failed wait.
 std::string KxtFocusReport();
 // The control that has the keyboard focus in the overlay's thread.
 HWND KxtOverlayFocus();
