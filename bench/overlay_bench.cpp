@@ -123,6 +123,7 @@ std::wstring KxBenchConfig()
 // One first opening in this fresh process; the figure goes to the file the parent named.
 int KxRunFirstOpening(const wchar_t* figureFile)
 {
+    g_kxtKeepHeldKeys = false;
     KxtHost& host = KxtCreateHost(40, 30, 1200, 760);
     std::wstring folder = KxtPreparePluginFolder();
     KxtWriteConfig(folder, KxBenchConfig());
@@ -180,6 +181,7 @@ int wmain(int argc, wchar_t** argv)
         return 1;
     }
 
+    g_kxtKeepHeldKeys = false;
     KxtHost& host = KxtCreateHost(40, 30, 1200, 760);
     KxtEverythingPeerOptions options;
     options.roots.push_back(argv[1]);

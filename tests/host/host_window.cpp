@@ -161,7 +161,7 @@ DWORD WINAPI KxtKeepHeldKeysThread(LPVOID installed)
 void KxtKeepHeldKeys()
 {
     static bool started;
-    if (started) return;
+    if (started || !g_kxtKeepHeldKeys) return;
     started = true;
     HANDLE installed = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     HANDLE thread = CreateThread(nullptr, 0, KxtKeepHeldKeysThread, installed, 0, nullptr);
@@ -171,6 +171,8 @@ void KxtKeepHeldKeys()
 }
 
 }  // namespace
+
+bool g_kxtKeepHeldKeys = true;
 
 KxtHost& KxtCreateHost(int x, int y, int width, int height)
 {
