@@ -17,11 +17,8 @@ DWORD g_driveMask = KX_DRIVES_UNSCANNED;
 
 namespace {
 
+// Set once the drive letters were asked for in this opening.
 bool g_drivesLookedAt;
-
-}  // namespace
-
-namespace {
 
 constexpr int KX_PRODUCT_CHARS = 128;
 constexpr DWORD KX_DESCRIPTOR_BYTES = 1023;
@@ -258,7 +255,7 @@ void KxShowScopeMenu()
     if (chosen < 0) return;
     // Even the current scope rescans at the next search: picking it again is how a user refreshes the drives.
     g_driveMask = KX_DRIVES_UNSCANNED;
-    g_drivesLookedAt = false;
+    KxLookAtDrivesAgain();
     if (chosen == g_settings.driveScope) return;
     g_settings.driveScope = chosen;
     SetWindowTextW(g_scopeButton, KxDriveScopeLabel(chosen));

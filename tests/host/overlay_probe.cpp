@@ -19,9 +19,9 @@ bool KxtOpenOverlayByHotkey(KxtHost& host, HWND focus)
         HWND overlay = KxtFindOverlay();
         return overlay && IsWindowVisible(overlay) && GetForegroundWindow() == overlay;
     };
-    // Wine releases the keys a test holds through SendInput when the display's focus moves (the display
-    // knows no key is down), and the focus may still be moving from the last window hidden: a press lost
-    // that way is pressed again. A hot key that does not work fails every attempt.
+    // The display's focus may still be moving from the last window hidden and take the foreground from
+    // the host after it was given: a press lost that way is pressed again. A hot key that does not work
+    // fails every attempt.
     for (int attempt = 0; attempt < 3; ++attempt) {
         KxtFocusHost(host, focus);
         KxtPressChord({VK_CONTROL, VK_MENU}, 'F');
