@@ -71,9 +71,11 @@ int wmain()
     HDC memory = CreateCompatibleDC(screen);
     HBITMAP bitmap = CreateCompatibleBitmap(screen, KX_LIST_WIDTH, height);
     HGDIOBJ old = SelectObject(memory, bitmap);
+    HGDIOBJ oldFont = SelectObject(memory, g_theme.font);  // as the list's DC holds its font while it paints
     KxDrawFrame(memory);  // warm-up: shell icons and fonts
     std::vector<double> frames;
     for (int frame = 0; frame < KX_FRAMES; ++frame) frames.push_back(KxDrawFrame(memory));
+    SelectObject(memory, oldFont);
     SelectObject(memory, old);
     DeleteObject(bitmap);
     DeleteDC(memory);

@@ -1,6 +1,7 @@
 #include "overlay/highlight_text.h"
 
 #include <wchar.h>
+#include <wctype.h>
 
 #include "config/theme.h"
 #include "overlay/overlay_window.h"
@@ -46,82 +47,108 @@ int KxRunLength(int start, int count)
     return end - start;
 }
 
+struct KxTextRun {
+    int start, length, bold, x, width;
+};
+KxTextRun g_runs[KX_MARK_CHARS];
+
+// Splits the marked characters into runs and measures them, all plain runs first and then all bold ones,
+// so that the font changes once; leaves the bold font selected. Returns the number of runs (at least one).
+int KxMeasureRuns(HDC dc, const wchar_t* text, int count)
+{
+    int runs = 0;
+    for (int start = 0; start < count; start += g_runs[runs++].length)
+        g_runs[runs] = KxTextRun{start, KxRunLength(start, count), g_marks[start] ? 1 : 0, 0, 0};
+    for (int bold = 0; bold <= 1; ++bold) {
+        KxUseFont(dc, bold ? g_theme.boldFont : g_theme.font);
+        for (int i = 0; i < runs; ++i)
+            if (g_runs[i].bold == bold) g_runs[i].width = KxTextWidth(dc, text + g_runs[i].start, g_runs[i].length);
+    }
+    for (int i = 1; i < runs; ++i) g_runs[i].x = g_runs[i - 1].x + g_runs[i - 1].width;
+    return runs;
+}
+
 }  // namespace
 
 int KxMarkQueryWords(const wchar_t* text, int count, const wchar_t* query, BYTE* marks)
 {
+    if (count > KX_MARK_CHARS) count = KX_MARK_CHARS;
     for (int i = 0; i < count; ++i) marks[i] = 0;
+    // Folded once here rather than at every compare; towlower is the test _wcsnicmp makes per character.
+    wchar_t folded[KX_MARK_CHARS];
+    for (int i = 0; i < count; ++i) folded[i] = (wchar_t)towlower(text[i]);
+    wchar_t word[KX_QUERY_CHARS];
     int any = 0;
-    for (const wchar_t* word = query; *word;) {
-        if (KxIsWordGap(*word)) {
-            ++word;
+    for (const wchar_t* next = query; *next;) {
+        if (KxIsWordGap(*next)) {
+            ++next;
             continue;
         }
         int length = 0;
-        while (word[length] && !KxIsWordGap(word[length])) ++length;
+        while (next[length] && !KxIsWordGap(next[length])) {
+            if (length < KX_QUERY_CHARS) word[length] = (wchar_t)towlower(next[length]);
+            ++length;
+        }
+        next += length;
+        if (length > KX_QUERY_CHARS) continue;  // longer than any query the edit box gives
         for (int start = 0; start + length <= count; ++start) {
-            if (_wcsnicmp(text + start, word, length) != 0) continue;
+            if (wmemcmp(folded + start, word, length) != 0) continue;
             for (int i = start; i < start + length; ++i) marks[i] = 1;
             any = 1;
         }
-        word += length;
     }
     return any;
 }
 
-int KxDrawHighlightedText(HDC dc, const RECT& rect, const wchar_t* text, COLORREF colour)
+void KxUseFont(HDC dc, HFONT font)
+{
+    // Selecting a font costs as much as drawing a short text, even when it is the one selected.
+    if (GetCurrentObject(dc, OBJ_FONT) != font) SelectObject(dc, font);
+}
+
+int KxDrawHighlightedTextWithin(HDC dc, const RECT& rect, const wchar_t* text, COLORREF colour, bool onlyIfItFits)
 {
     int length = (int)wcslen(text);
     if (length == 0) return 0;
     int count = KxMarkText(text, length);
-    SetTextColor(dc, colour);
     if (count == 0) {
-        SelectObject(dc, g_theme.font);
+        KxUseFont(dc, g_theme.font);
+        int width = KxTextWidth(dc, text, length < KX_MARK_CHARS ? length : KX_MARK_CHARS);
+        if (onlyIfItFits && width > rect.right - rect.left) return -1;
+        SetTextColor(dc, colour);
         RECT area = rect;
         DrawTextW(dc, text, length, &area, DT_END_ELLIPSIS | DT_NOPREFIX | DT_SINGLELINE | DT_VCENTER);
-        return KxTextWidth(dc, text, length);
+        return length < KX_MARK_CHARS ? width : KxTextWidth(dc, text, length);
     }
 
+    int runs = KxMeasureRuns(dc, text, count);
+    int width = g_runs[runs - 1].x + g_runs[runs - 1].width;
+    if (onlyIfItFits && width > rect.right - rect.left) {
+        KxUseFont(dc, g_theme.font);
+        return -1;
+    }
     // Bold runs are cut at the column edge: an ellipsis cannot be placed between runs of two fonts. Each
     // run clips itself, which costs less per row than a clip region.
-    SelectObject(dc, g_theme.font);
+    SetTextColor(dc, colour);
     TEXTMETRICW metrics{};
     GetTextMetricsW(dc, &metrics);
     int y = rect.top + (rect.bottom - rect.top - metrics.tmHeight) / 2;
-    int x = rect.left;
-    for (int start = 0; start < count;) {
-        int run = KxRunLength(start, count);
-        SelectObject(dc, g_marks[start] ? g_theme.boldFont : g_theme.font);
-        int width = KxTextWidth(dc, text + start, run);
-        if (x < rect.right) ExtTextOutW(dc, x, y, ETO_CLIPPED, &rect, text + start, run, nullptr);
-        x += width;
-        start += run;
+    // Measuring left the bold font selected: its runs go first, then all the plain ones.
+    for (int bold = 1; bold >= 0; --bold) {
+        KxUseFont(dc, bold ? g_theme.boldFont : g_theme.font);
+        for (int i = 0; i < runs; ++i) {
+            const KxTextRun& run = g_runs[i];
+            if (run.bold == bold && rect.left + run.x < rect.right)
+                ExtTextOutW(dc, rect.left + run.x, y, ETO_CLIPPED, &rect, text + run.start, run.length, nullptr);
+        }
     }
-    SelectObject(dc, g_theme.font);
+    int x = rect.left + width;
     if (length > count && x < rect.right)
         ExtTextOutW(dc, x, y, ETO_CLIPPED, &rect, text + count, length - count, nullptr);
-    return x - rect.left;
+    return width;
 }
 
-int KxMeasureHighlightedText(HDC dc, const wchar_t* text)
+int KxDrawHighlightedText(HDC dc, const RECT& rect, const wchar_t* text, COLORREF colour)
 {
-    int length = (int)wcslen(text);
-    if (length == 0) return 0;
-    HGDIOBJ oldFont = SelectObject(dc, g_theme.font);
-    int count = KxMarkText(text, length);
-    if (count == 0) {
-        count = length < KX_MARK_CHARS ? length : KX_MARK_CHARS;
-        int width = KxTextWidth(dc, text, count);
-        SelectObject(dc, oldFont);
-        return width;
-    }
-    int width = 0;
-    for (int start = 0; start < count;) {
-        int run = KxRunLength(start, count);
-        SelectObject(dc, g_marks[start] ? g_theme.boldFont : g_theme.font);
-        width += KxTextWidth(dc, text + start, run);
-        start += run;
-    }
-    SelectObject(dc, oldFont);
-    return width;
+    return KxDrawHighlightedTextWithin(dc, rect, text, colour, false);
 }

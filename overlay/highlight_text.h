@@ -9,7 +9,11 @@ constexpr int KX_QUERY_CHARS = 512;
 // are the runs between spaces and tabs, compared ignoring case. Returns 1 when anything is marked.
 int KxMarkQueryWords(const wchar_t* text, int count, const wchar_t* query, BYTE* marks);
 
+// Selects font into dc unless it is selected already.
+void KxUseFont(HDC dc, HFONT font);
+
 // Draws one line, the parts that match the typed words in bold; returns the width it needed.
 int KxDrawHighlightedText(HDC dc, const RECT& rect, const wchar_t* text, COLORREF colour);
-// The width KxDrawHighlightedText needs for the first 1023 characters of text.
-int KxMeasureHighlightedText(HDC dc, const wchar_t* text);
+// The same, but when the first 1023 characters need more than the rectangle's width and onlyIfItFits is
+// set, it draws nothing and returns -1: the measuring is done once for the test and the drawing.
+int KxDrawHighlightedTextWithin(HDC dc, const RECT& rect, const wchar_t* text, COLORREF colour, bool onlyIfItFits);

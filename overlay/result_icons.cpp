@@ -4,6 +4,8 @@
 #include <wchar.h>
 #include <wctype.h>
 
+#include "core/icon_renderings.h"
+
 namespace {
 
 struct KxIconEntry {
@@ -69,7 +71,7 @@ HICON KxSpilledIcon(const wchar_t* key)
     KxIconEntry& oldest = g_iconSpill[g_iconSpillNext];
     g_iconSpillNext = (g_iconSpillNext + 1) % KX_ICON_SPILL_ENTRIES;
     // The row that drew the replaced icon has finished with it: drawing never holds a handle.
-    if (oldest.icon) DestroyIcon(oldest.icon);
+    KxDestroyRenderedIcon(oldest.icon);
     lstrcpynW(oldest.key, key, KX_ICON_KEY_CHARS);
     oldest.icon = icon;
     return icon;

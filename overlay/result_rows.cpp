@@ -4,6 +4,7 @@
 
 #include "config/settings.h"
 #include "config/theme.h"
+#include "core/icon_renderings.h"
 #include "overlay/highlight_text.h"
 #include "overlay/overlay_window.h"
 #include "overlay/result_icons.h"
@@ -29,9 +30,15 @@ void KxDrawColumnText(HDC dc, const wchar_t* text, RECT rect, UINT format)
     DrawTextW(dc, text, -1, &rect, format | DT_NOPREFIX | DT_SINGLELINE | DT_VCENTER);
 }
 
-void KxDrawSmallIcon(HDC dc, HICON icon, int x, const RECT& row, int size)
+// The strip or row under the icon is filled with background, so a kept rendering is pixel for pixel the same.
+void KxDrawSmallIcon(HDC dc, HICON icon, int x, const RECT& row, int size, COLORREF background)
 {
-    if (icon) DrawIconEx(dc, x, row.top + (row.bottom - row.top - size) / 2, icon, size, size, 0, nullptr, DI_NORMAL);
+    KxDrawIconOver(dc, icon, x, row.top + (row.bottom - row.top - size) / 2, size, background);
+}
+
+COLORREF KxRowBackground(bool selected)
+{
+    return selected ? g_theme.accent : g_theme.background;
 }
 
 int KxTextWidth(HDC dc, const wchar_t* text)
@@ -47,7 +54,8 @@ void KxDrawDriveIcon(HDC dc, const KxResult& result, bool selected, RECT* folder
     if (!g_settings.driveIcons) return;
     int style = KxDriveIconStyleFor(g_settings.driveIconStyle == KX_ICONS_LINE, selected, g_theme.isDark);
     int size = KxDriveIconSize();
-    KxDrawSmallIcon(dc, KxLoadDriveIcon(style, KxDriveIconIndex(result.path), size), folder->left, *folder, size);
+    KxDrawSmallIcon(dc, KxLoadDriveIcon(style, KxDriveIconIndex(result.path), size), folder->left, *folder, size,
+                    KxRowBackground(selected));
     folder->left += KxDriveIconColumnWidth();
 }
 
@@ -60,14 +68,11 @@ void KxDrawFolderText(HDC dc, const KxResult& result, const RECT& folder, COLORR
         KxParentFolderPath(result.path, parent, KX_PATH_CHARS);
     else
         text = KxParentFolderName(result.path);
-    if (KxMeasureHighlightedText(dc, text) > folder.right - folder.left) {
-        // A path that does not fit keeps its drive and its last folders readable.
-        SetTextColor(dc, colour);
-        SelectObject(dc, g_theme.font);
-        KxDrawColumnText(dc, text, folder, full ? DT_PATH_ELLIPSIS : DT_END_ELLIPSIS);
-    } else {
-        KxDrawHighlightedText(dc, folder, text, colour);
-    }
+    if (KxDrawHighlightedTextWithin(dc, folder, text, colour, true) >= 0) return;
+    // A path that does not fit keeps its drive and its last folders readable.
+    SetTextColor(dc, colour);
+    KxUseFont(dc, g_theme.font);
+    KxDrawColumnText(dc, text, folder, full ? DT_PATH_ELLIPSIS : DT_END_ELLIPSIS);
 }
 
 struct KxHeaderLabel {
@@ -100,7 +105,7 @@ int KxDrawHeaderLabel(HDC dc, const KxHeaderLabel& label, const RECT& strip)
 void KxDrawHeaderIcon(HDC dc, const RECT& strip)
 {
     int x = g_headerRect.left + KxScale(4), size = KxScale(16);
-    KxDrawSmallIcon(dc, KxGetHeaderIcon(), x, strip, size);
+    KxDrawSmallIcon(dc, KxGetHeaderIcon(), x, strip, size, g_theme.inputBackground);
     if (g_sortColumn != KX_COLUMN_TYPE) return;
     HPEN pen = CreatePen(PS_SOLID, 2, g_theme.highlight);
     HGDIOBJ oldPen = SelectObject(dc, pen);
@@ -210,9 +215,11 @@ void KxDrawResultRow(const DRAWITEMSTRUCT* item)
     bool selected = (item->itemState & ODS_SELECTED) != 0;
     FillRect(dc, &item->rcItem, selected ? g_theme.accentBrush : g_theme.backgroundBrush);
     SetBkMode(dc, TRANSPARENT);
-    HGDIOBJ oldFont = SelectObject(dc, g_theme.font);
+    // The list paints with the theme's font selected already.
+    HFONT oldFont = (HFONT)GetCurrentObject(dc, OBJ_FONT);
+    KxUseFont(dc, g_theme.font);
     RECT row = KxRowArea(item->rcItem), folder, size, date;
-    KxDrawSmallIcon(dc, KxGetResultIcon(result), row.left + KxScale(4), row, KxScale(16));
+    KxDrawSmallIcon(dc, KxGetResultIcon(result), row.left + KxScale(4), row, KxScale(16), KxRowBackground(selected));
     KxColumnRects(row, &folder, &size, &date);
     COLORREF nameColour = selected ? KX_SELECTED_ROW_TEXT : g_theme.text;
     COLORREF secondary = selected ? KX_SELECTED_ROW_TEXT : g_theme.secondaryText;
@@ -221,12 +228,12 @@ void KxDrawResultRow(const DRAWITEMSTRUCT* item)
     int nameWidth = KxDrawHighlightedText(dc, name, KxFileNameOf(result.path), nameColour);
     g_nameTruncated[index] = nameWidth > name.right - name.left;
     SetTextColor(dc, secondary);
-    SelectObject(dc, g_theme.font);
+    KxUseFont(dc, g_theme.font);
     KxDrawColumnText(dc, KxFormatDateTime(result.dateModified), date, DT_RIGHT);
     KxDrawColumnText(dc, KxFormatSize(result.size), size, DT_RIGHT);
     KxDrawDriveIcon(dc, result, selected, &folder);
     KxDrawFolderText(dc, result, folder, secondary);
-    SelectObject(dc, oldFont);
+    KxUseFont(dc, oldFont);
 }
 
 void KxDrawHeaderStrip(HDC dc)

@@ -109,6 +109,8 @@ void KxCycleFocus(HWND control, bool backwards)
 
 int KxHandleOverlayKey(HWND control, UINT message, WPARAM key)
 {
+    // Each modifier read asks the window server: only key messages pay for it, never painting or WM_GETTEXT.
+    if (message != WM_KEYDOWN && message != WM_CHAR && message != WM_SYSCHAR && message != WM_SYSKEYDOWN) return 0;
     KxModifiers down{GetKeyState(VK_MENU) < 0, GetKeyState(VK_CONTROL) < 0, GetKeyState(VK_SHIFT) < 0};
     if (message == WM_CHAR && key == 3 && g_copyCharPending) {
         g_copyCharPending = false;

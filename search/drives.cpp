@@ -7,6 +7,7 @@
 
 #include "config/settings.h"
 #include "config/theme.h"
+#include "core/icon_renderings.h"
 #include "core/log.h"
 #include "core/module_path.h"
 #include "overlay/overlay_state.h"
@@ -123,7 +124,7 @@ void KxForgetDriveIcons()
 {
     for (auto& style : g_driveIcons)
         for (HICON& icon : style) {
-            if (icon) DestroyIcon(icon);
+            KxDestroyRenderedIcon(icon);
             icon = nullptr;
         }
 }

@@ -1,6 +1,7 @@
 #include "integration/keys_fixture.h"
 
 #include <stdio.h>
+
 #include <wchar.h>
 
 void KeysFixture::Start(int files, const std::wstring& displayLines, const std::vector<KxtTreeItem>& extra)
@@ -51,20 +52,76 @@ std::vector<std::string> KeysFixture::RootListing() const
     return KxtListPluginRoot<char>(plugin);
 }
 
-void KxtClickRow(int row, WORD heldKey, DWORD down, DWORD up, int dx)
+namespace {
+
+// What the overlay's thread has taken from its queue, seen by a hook on that thread: the held key's
+// press, the key bits of the click's button press, then its release.
+volatile WPARAM g_kxtHeldKey;
+volatile LONG g_kxtKeyTaken, g_kxtReleaseTaken, g_kxtPressBits;
+volatile LONG g_kxtPointerX = -1, g_kxtPointerY = -1;
+
+LRESULT CALLBACK KxtTakenInputHook(int code, WPARAM removed, LPARAM lParam)
+{
+    const MSG* message = (const MSG*)lParam;
+    if (code == HC_ACTION && removed == PM_REMOVE) {
+        if (message->message == WM_MOUSEMOVE) {
+            InterlockedExchange(&g_kxtPointerX, message->pt.x);
+            InterlockedExchange(&g_kxtPointerY, message->pt.y);
+        }
+        if (message->message == WM_KEYDOWN && message->wParam == g_kxtHeldKey) InterlockedExchange(&g_kxtKeyTaken, 1);
+        if (message->message == WM_LBUTTONDOWN || message->message == WM_RBUTTONDOWN)
+            InterlockedExchange(&g_kxtPressBits, (LONG)message->wParam);
+        if (message->message == WM_LBUTTONUP || message->message == WM_RBUTTONUP || message->message == WM_MBUTTONUP)
+            InterlockedExchange(&g_kxtReleaseTaken, 1);
+    }
+    return CallNextHookEx(nullptr, code, removed, lParam);
+}
+
+void KxtSendKey(WORD key, DWORD flags)
+{
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.dwFlags = flags;
+    SendInput(1, &input, sizeof input);
+}
+
+}  // namespace
+
+bool KxtClickRow(int row, WORD heldKey, DWORD down, DWORD up, int dx)
 {
     POINT point = KxtCentreOf(KxtRowScreenRect(row));
     point.x += dx;
-    INPUT key{};
-    key.type = INPUT_KEYBOARD;
-    key.ki.wVk = heldKey;
-    if (heldKey) SendInput(1, &key, sizeof key);
-    // A key waits for the plug-in's keyboard hook and a click does not: the click would overtake it.
-    if (heldKey) KxtWaitUntil([&] { return GetAsyncKeyState(heldKey) < 0; });
+    if (!heldKey) {
+        KxtMouseAt(point, down);
+        KxtMouseAt(point, up);
+        return true;
+    }
+    // Wine gives a click the modifier bits of the key state when the click is queued. Moving the pointer
+    // makes Wine grab and release the display's pointer, after which the display reports its own key
+    // state (where the held key is up) to the overlay's window, and Wine takes that over. So the pointer
+    // goes to the row first, and the key is pressed once the overlay's thread has seen the move and
+    // served its window's events; the click then carries the same position, so nothing moves.
+    HWND overlay = KxtFindOverlay();
+    HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, KxtTakenInputHook, nullptr,
+                                   GetWindowThreadProcessId(overlay, nullptr));
+    g_kxtHeldKey = heldKey;
+    InterlockedExchange(&g_kxtKeyTaken, 0);
+    InterlockedExchange(&g_kxtReleaseTaken, 0);
+    InterlockedExchange(&g_kxtPressBits, 0);
+    KxtMouseAt(point);
+    // A pointer already there makes no move to see.
+    KxtWaitUntil([&] { return g_kxtPointerX == point.x && g_kxtPointerY == point.y; }, 2000);
+    for (int round = 0; round < 2; ++round) SendMessageTimeoutW(overlay, WM_NULL, 0, 0, SMTO_BLOCK, 5000, nullptr);
+    KxtSendKey(heldKey, 0);
+    KxtWaitUntil([] { return g_kxtKeyTaken != 0; });
     KxtMouseAt(point, down);
     KxtMouseAt(point, up);
-    key.ki.dwFlags = KEYEVENTF_KEYUP;
-    if (heldKey) SendInput(1, &key, sizeof key);
+    KxtWaitUntil([] { return g_kxtReleaseTaken != 0; });
+    KxtSendKey(heldKey, KEYEVENTF_KEYUP);
+    if (hook) UnhookWindowsHookEx(hook);
+    LONG bit = heldKey == VK_SHIFT ? MK_SHIFT : heldKey == VK_CONTROL ? MK_CONTROL : 0;
+    return (g_kxtPressBits & bit) == bit;
 }
 
 bool KxtHoldChord(const std::vector<WORD>& modifiers, const std::vector<WORD>& keys,

@@ -42,7 +42,9 @@ int KxtTopIndex();
 RECT KxtRowScreenRect(int row);
 POINT KxtCentreOf(const RECT& rect);
 // A real click on a row, dx pixels right of its centre, with a key (Shift, Ctrl) held down while it lasts.
-void KxtClickRow(int row, WORD heldKey = 0, DWORD down = MOUSEEVENTF_LEFTDOWN, DWORD up = MOUSEEVENTF_LEFTUP,
+// False when the click reached the overlay without the key (Wine dropped it): the caller may click again
+// from the same state.
+bool KxtClickRow(int row, WORD heldKey = 0, DWORD down = MOUSEEVENTF_LEFTDOWN, DWORD up = MOUSEEVENTF_LEFTUP,
                  int dx = 0);
 // Foreground, focus, capture, cursor and clipboard owner, for the message of a failed wait.
 std::string KxtFocusReport();

@@ -19,9 +19,12 @@ TEST_F(KeysFixture, ANewResultListStartsWithRowZeroAsTheOnlySelectionAndAnchor)
     ASSERT_NO_FATAL_FAILURE(Start(12));
     ASSERT_NO_FATAL_FAILURE(Open());
     ASSERT_NO_FATAL_FAILURE(Search(L"kbfile", 12));
-    KxtClickRow(1);
-    ASSERT_TRUE(WaitForSelection({1}));
-    KxtClickRow(3, VK_SHIFT);
+    // A Shift+click that came without Shift (Wine dropped it) starts again from row 1.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        KxtClickRow(1);
+        ASSERT_TRUE(WaitForSelection({1}));
+        if (KxtClickRow(3, VK_SHIFT)) break;
+    }
     ASSERT_TRUE(WaitForSelection({1, 2, 3}));
 
     KxtClickWindow(KxtOverlayControl(201));

@@ -14,8 +14,10 @@ TEST_F(KeysFixture, CtrlCCopiesSelectedPathsOrTheActionRowOrTheBoxText)
     // Ctrl+click on the only selected row leaves none selected, the caret on it: the action row.
     KxtClickRow(3);
     ASSERT_TRUE(KxtWaitUntil([] { return KxtSelectedRows() == std::vector<int>{3}; }));
-    // Away from the first click, or the two would make a double click.
-    KxtClickRow(3, VK_CONTROL, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, 40);
+    // Away from the first click, or the two would make a double click. A click that came without Ctrl
+    // selected row 3 alone again: the same state, so it is simply made again.
+    for (int attempt = 0; attempt < 3; ++attempt)
+        if (KxtClickRow(3, VK_CONTROL, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, 40)) break;
     ASSERT_TRUE(KxtWaitUntil([] { return KxtSelectedRows().empty(); }));
     EXPECT_TRUE(KxtHoldChord({VK_CONTROL}, {'C'}, [&] { return KxtReadClipboard() == HitPath(3); }))
         << KxtUtf8(KxtReadClipboard()) << KxtFocusReport();
