@@ -12,6 +12,7 @@
 #include "peers/everything_peer_launcher.h"
 #include "search/everything_client.h"
 #include "support/reply_fuzz.h"
+#include "support/test_support.h"
 
 namespace {
 
@@ -79,10 +80,78 @@ void KxPrintReplyFuzzRate()
            KX_FUZZ_RUNS, valid, KX_FUZZ_RUNS / spentMs / 1000.0);
 }
 
+// A server that answers every query at once with the same reply: the exchange without any engine work.
+std::string g_instantReply;
+HWND g_instantReplyTo;
+DWORD g_instantReplyMessage;
+constexpr UINT KX_WM_SEND_REPLY = WM_USER + 7;
+
+LRESULT CALLBACK KxInstantServerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const COPYDATASTRUCT* copy = (const COPYDATASTRUCT*)lParam;
+    if (message == WM_COPYDATA && copy && copy->cbData >= 8) {
+        // As Everything does: the query is taken, and answered once its send has returned.
+        const DWORD* header = (const DWORD*)copy->lpData;
+        g_instantReplyTo = (HWND)(ULONG_PTR)header[0];
+        g_instantReplyMessage = header[1];
+        PostMessageW(window, KX_WM_SEND_REPLY, 0, 0);
+        return TRUE;
+    }
+    if (message == KX_WM_SEND_REPLY) {
+        COPYDATASTRUCT reply{g_instantReplyMessage, (DWORD)g_instantReply.size(), g_instantReply.data()};
+        SendMessageW(g_instantReplyTo, WM_COPYDATA, (WPARAM)window, (LPARAM)&reply);
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+int KxRunInstantServer(const wchar_t* replyFile)
+{
+    g_instantReply = KxtReadFileBytes(replyFile);
+    WNDCLASSW serverClass{};
+    serverClass.lpfnWndProc = KxInstantServerProc;
+    serverClass.lpszClassName = L"EVERYTHING_TASKBAR_NOTIFICATION";
+    RegisterClassW(&serverClass);
+    CreateWindowExW(0, serverClass.lpszClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
+    return 0;
+}
+
+// The client's query against the instant server: what is left is the client and the window messages.
+bool KxTimeInstantExchange(const std::vector<BYTE>& reply, std::vector<double>& samples)
+{
+    std::wstring replyFile = KxtMakeTempFolder() + L"reply.bin";
+    KxtWriteFileBytes(replyFile, std::string(reply.begin(), reply.end()));
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring commandLine = L"\"" + std::wstring(self) + L"\" --instant-server \"" + replyFile + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return false;
+    bool up = KxtWaitUntil([] { return FindWindowW(L"EVERYTHING_TASKBAR_NOTIFICATION", nullptr) != nullptr; });
+    std::vector<KxResult> results(500);
+    int count = 0;
+    for (int run = 0; up && run <= KX_RUNS; ++run) {
+        double before = KxNowMs();
+        int ok = KxRunEverythingQuery(nullptr, L"report", L"file:", results.data(), 500, &count, nullptr);
+        if (!ok || count != 500) up = false;
+        if (run > 0) samples.push_back(KxNowMs() - before);  // the first is a warm-up
+    }
+    TerminateProcess(process.hProcess, 0);
+    WaitForSingleObject(process.hProcess, 10000);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return up;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv)
 {
+    if (argc == 3 && wcscmp(argv[1], L"--instant-server") == 0) return KxRunInstantServer(argv[2]);
     if (argc < 2) {
         fwprintf(stderr, L"usage: kx_query_bench <folder to serve>\n");
         return 2;
@@ -137,8 +206,12 @@ int wmain(int argc, wchar_t** argv)
     printf("  (client parts: reading the %zu-byte reply %.3f ms; its one reply window is kept, one made and "
            "destroyed per query would add %.3f ms)\n",
            block.size(), parseMs, windowMs);
+    // After the stand-in is gone, so that the instant server is the only Everything window.
+    KxtStopEverythingPeer(peer);
+    std::vector<double> instant;
+    if (KxTimeInstantExchange(block, instant))
+        KxPrintFigure("  (same query, to a server answering at once: the floor)", instant, "");
     KxPrintReplyFuzzRate();
     fflush(stdout);
-    KxtStopEverythingPeer(peer);
     return 0;
 }

@@ -181,6 +181,7 @@ void KxOpenOverlay()
     KxLayoutOverlay();
     KxShowOverlayWindow();
     KxFollowHost(host);
+    PostMessageW(g_overlayWnd, WM_KX_LOOK_AT_DRIVES, 0, 0);
 }
 
 void KxCloseOverlay()

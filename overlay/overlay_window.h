@@ -3,6 +3,10 @@
 
 #include "overlay/overlay_state.h"
 
+// Posted to the overlay at an opening: the drives are looked at once its first frame is up, rather than
+// by the first search.
+constexpr UINT WM_KX_LOOK_AT_DRIVES = WM_APP + 1;
+
 LRESULT CALLBACK KxOverlayWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Places the overlay over g_panelRect and its children inside it.
 void KxLayoutOverlay();

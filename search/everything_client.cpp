@@ -80,10 +80,14 @@ int KxReadReplyItem(const BYTE* data, DWORD size, const KxItem2& item, KxResult&
     return 1;
 }
 
+// The query being waited for; null between queries. Kept here, not in the window's data, because each
+// change of a window's data is a round trip to the window server.
+KxQueryReply* g_awaitedReply;
+
 LRESULT CALLBACK KxEverythingReplyProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message != WM_COPYDATA) return DefWindowProcW(window, message, wParam, lParam);
-    KxQueryReply* reply = (KxQueryReply*)GetWindowLongPtrW(window, GWLP_USERDATA);
+    KxQueryReply* reply = g_awaitedReply;
     const COPYDATASTRUCT* copy = (const COPYDATASTRUCT*)lParam;
     // Between queries, and for the late reply of an abandoned query, nobody waits: dropped.
     if (!reply || !copy || copy->dwData != reply->message) return TRUE;
@@ -350,7 +354,7 @@ int KxRunEverythingQuery(const wchar_t* prefix, const wchar_t* text, const wchar
     KxQueryBlock block = KxBuildQueryBlock(search, replyWindow, reply.message, capacity);
     if (!block.bytes) return 0;
 
-    SetWindowLongPtrW(replyWindow, GWLP_USERDATA, (LONG_PTR)&reply);
+    g_awaitedReply = &reply;
     // A hung Everything must not hold the thread: the send and the wait share one budget.
     DWORD start = GetTickCount();
     COPYDATASTRUCT copy{KX_COPYDATA_QUERY2, block.size, block.bytes};
@@ -360,7 +364,7 @@ int KxRunEverythingQuery(const wchar_t* prefix, const wchar_t* text, const wchar
     KxQueryFailure failure = KxClassifyQuerySend(sent, sent ? 0 : GetLastError());
     free(block.bytes);
     KxWaitOutcome outcome = failure == KX_QUERY_ANSWERED ? KxWaitForReply(reply, start) : KX_WAIT_TIMED_OUT;
-    SetWindowLongPtrW(replyWindow, GWLP_USERDATA, 0);
+    g_awaitedReply = nullptr;
 
     // An abandoned query says nothing about Everything.
     if (outcome != KX_WAIT_ABANDONED && outcome != KX_WAIT_QUIT) {
