@@ -80,6 +80,21 @@ void KxShowOverlayWindow()
     SetFocus(g_editWnd);
 }
 
+// The first showing in a process costs several milliseconds more than any later one (the display's
+// first window and the controls' first paint). It is paid at start-up instead of at the user's first hot
+// key: shown off-screen, cloaked where that exists, never activated, then hidden where it was.
+void KxWarmUpOverlayShowing()
+{
+    RECT placed{};
+    GetWindowRect(g_overlayWnd, &placed);
+    constexpr UINT KX_QUIET = SWP_NOACTIVATE | SWP_NOSIZE | SWP_NOZORDER;
+    KxCloakOverlay(TRUE);
+    SetWindowPos(g_overlayWnd, nullptr, -32000, -32000, 0, 0, KX_QUIET | SWP_SHOWWINDOW);
+    RedrawWindow(g_overlayWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    SetWindowPos(g_overlayWnd, nullptr, placed.left, placed.top, 0, 0, KX_QUIET | SWP_HIDEWINDOW);
+    KxCloakOverlay(FALSE);
+}
+
 void KxStopFollowing()
 {
     if (g_winEventHook) UnhookWinEvent(g_winEventHook);
@@ -140,6 +155,7 @@ void KxPrepareOverlay()
     // Placed over the host's active panel already, so that a first opening there moves nothing.
     HWND host = KxFindHostWindow();
     if (g_overlayWnd && host && KxGetActivePanelRect(host, &g_panelRect)) KxLayoutOverlay();
+    if (g_overlayWnd) KxWarmUpOverlayShowing();
 }
 
 void KxOpenOverlay()

@@ -221,13 +221,16 @@ void KxOnOverlayPaint(HWND overlay)
 {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(overlay, &paint);
-    RECT client;
-    GetClientRect(overlay, &client);
-    int width = client.right > 1 ? client.right : 1, height = client.bottom > 1 ? client.bottom : 1;
+    // The bitmap covers only what is to be painted (after a search, the header strip), placed by the
+    // origin so that everything is drawn in client coordinates.
+    const RECT& area = paint.rcPaint;
+    int width = area.right - area.left > 1 ? area.right - area.left : 1;
+    int height = area.bottom - area.top > 1 ? area.bottom - area.top : 1;
     HDC memory = CreateCompatibleDC(dc);
     HBITMAP bitmap = CreateCompatibleBitmap(dc, width, height);
     HGDIOBJ oldBitmap = SelectObject(memory, bitmap);
-    FillRect(memory, &client, g_theme.backgroundBrush);
+    SetWindowOrgEx(memory, area.left, area.top, nullptr);
+    FillRect(memory, &area, g_theme.backgroundBrush);
     HPEN pen = CreatePen(PS_SOLID, 1, g_theme.border);
     HGDIOBJ oldPen = SelectObject(memory, pen);
     HGDIOBJ oldBrush = SelectObject(memory, GetStockObject(HOLLOW_BRUSH));
@@ -236,8 +239,8 @@ void KxOnOverlayPaint(HWND overlay)
     SelectObject(memory, oldPen);
     DeleteObject(pen);
     if (g_resultCount > 0) KxDrawHeaderStrip(memory);
-    BitBlt(dc, paint.rcPaint.left, paint.rcPaint.top, paint.rcPaint.right - paint.rcPaint.left,
-           paint.rcPaint.bottom - paint.rcPaint.top, memory, paint.rcPaint.left, paint.rcPaint.top, SRCCOPY);
+    BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, memory, area.left, area.top,
+           SRCCOPY);
     SelectObject(memory, oldBitmap);
     DeleteObject(bitmap);
     DeleteDC(memory);
