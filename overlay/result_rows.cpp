@@ -297,16 +297,45 @@ void KxFillListBackground(HWND list, HDC dc)
     if (client.top < client.bottom) FillRect(dc, &client, g_theme.backgroundBrush);
 }
 
+void KxStartWidthCache(HDC dc, KxWidthCache& cache)
+{
+    cache.count = 0;
+    INT digits[10];
+    cache.digitsShareOneWidth = GetCharWidth32W(dc, L'0', L'9', digits) != 0;
+    for (int i = 1; i < 10 && cache.digitsShareOneWidth; ++i) cache.digitsShareOneWidth = digits[i] == digits[0];
+}
+
+int KxCachedTextWidth(HDC dc, KxWidthCache& cache, const wchar_t* text)
+{
+    size_t length = wcslen(text);
+    if (!cache.digitsShareOneWidth || length >= KX_SHAPE_CHARS) return KxTextWidth(dc, text);
+    wchar_t shape[KX_SHAPE_CHARS];
+    for (size_t i = 0; i <= length; ++i) shape[i] = text[i] >= L'0' && text[i] <= L'9' ? L'0' : text[i];
+    for (int i = 0; i < cache.count; ++i)
+        if (wcscmp(cache.shapes[i], shape) == 0) return cache.widths[i];
+    int width = KxTextWidth(dc, text);
+    if (cache.count < KX_SHAPE_SLOTS) {
+        wmemcpy(cache.shapes[cache.count], shape, length + 1);
+        cache.widths[cache.count++] = width;
+    }
+    return width;
+}
+
 void KxMeasureTextColumns()
 {
     HDC dc = GetDC(g_listWnd);
     if (!dc) return;
     HGDIOBJ oldFont = SelectObject(dc, g_theme.font);
+    // Dates and sizes come in a few shapes only: measuring each of 500 texts cost more than the query's
+    // own client work.
+    static KxWidthCache dates, sizes;
+    KxStartWidthCache(dc, dates);
+    KxStartWidthCache(dc, sizes);
     int widestDate = 0, widestSize = 0;
     for (int i = 0; i < g_resultCount; ++i) {
-        int width = KxTextWidth(dc, KxFormatDateTime(g_results[i].dateModified));
+        int width = KxCachedTextWidth(dc, dates, KxFormatDateTime(g_results[i].dateModified));
         if (width > widestDate) widestDate = width;
-        width = KxTextWidth(dc, KxFormatSize(g_results[i].size));
+        width = KxCachedTextWidth(dc, sizes, KxFormatSize(g_results[i].size));
         if (width > widestSize) widestSize = width;
     }
     SelectObject(dc, oldFont);

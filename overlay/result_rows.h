@@ -45,5 +45,19 @@ void KxDrawListPlaceholder(HWND list, HDC dc);
 void KxFillListBackground(HWND list, HDC dc);
 // Widest date and size texts of the current results, kept as those columns' widths.
 void KxMeasureTextColumns();
+
+// Widths of texts measured in one DC and font. When the font's digits 0 to 9 all have one width (as in
+// most interface fonts), texts that differ only in those digits have one width too: each such shape is
+// measured once. Texts longer than a shape are always measured.
+constexpr int KX_SHAPE_CHARS = 48;
+constexpr int KX_SHAPE_SLOTS = 16;
+struct KxWidthCache {
+    bool digitsShareOneWidth;
+    int count;
+    wchar_t shapes[KX_SHAPE_SLOTS][KX_SHAPE_CHARS];
+    int widths[KX_SHAPE_SLOTS];
+};
+void KxStartWidthCache(HDC dc, KxWidthCache& cache);
+int KxCachedTextWidth(HDC dc, KxWidthCache& cache, const wchar_t* text);
 // The sort column a click at this point of the header strip asks for.
 int KxHeaderColumnAt(POINT point);

@@ -7,6 +7,7 @@
 #include "core/icon_renderings.h"
 #include "overlay/highlight_text.h"
 #include "overlay/result_rows.h"
+#include "support/test_support.h"
 
 namespace {
 
@@ -202,4 +203,34 @@ TEST(ResultRendering, KeptIconRenderingsMatchDrawingTheIcon)
     EXPECT_EQ(kept(red, accent), direct(red, accent)) << "another background is another rendering";
 
     KxDestroyRenderedIcon(red);
+}
+
+TEST(ResultRendering, TextWidthsKeptByShapeMatchMeasuring)
+{
+    HDC dc = CreateCompatibleDC(nullptr);
+    HFONT font = CreateFontW(-15, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0, L"Segoe UI");
+    HGDIOBJ oldFont = SelectObject(dc, font);
+    KxWidthCache cache;
+    KxStartWidthCache(dc, cache);
+    const wchar_t* texts[] = {
+        L"12/31/2024 11:59", L"01/02/2023 08:05", L"1/2/2024 1:05", L"03/04/2025 10:10 AM", L"999 B", L"111 B",
+        L"1.5 KB", L"8.8 KB", L"1023.9 MB", L"\xFF17\xFF18 KB" /* full-width digits are no shape digits */,
+        L"\xFF11\xFF12 KB", L"", L"a text far longer than any shape the cache keeps, measured every time",
+    };
+    // Twice over, so that the second round comes from the kept shapes, and past the slots' number.
+    for (int round = 0; round < 2; ++round)
+        for (const wchar_t* text : texts) {
+            SIZE extent{};
+            GetTextExtentPoint32W(dc, text, (int)wcslen(text), &extent);
+            EXPECT_EQ(KxCachedTextWidth(dc, cache, text), extent.cx) << KxtUtf8(text);
+        }
+    for (int i = 0; i < KX_SHAPE_SLOTS + 4; ++i) {
+        std::wstring text = std::wstring(i + 1, L'x') + L" 12";
+        SIZE extent{};
+        GetTextExtentPoint32W(dc, text.c_str(), (int)text.size(), &extent);
+        EXPECT_EQ(KxCachedTextWidth(dc, cache, text.c_str()), extent.cx) << i;
+    }
+    SelectObject(dc, oldFont);
+    DeleteObject(font);
+    DeleteDC(dc);
 }
