@@ -27,13 +27,16 @@ KxtPlugin KxtLoadPlugin(const std::wstring& folder)
 
 namespace {
 
-HWND KxtOwnOverlay()
+// The overlay of this process, made by the given copy of the plug-in (any copy when none is given): a
+// second copy loaded beside the first has an overlay of its own, made later.
+HWND KxtOwnOverlay(HMODULE module)
 {
     for (HWND window = FindWindowExW(nullptr, nullptr, L"KorvexOverlay", nullptr); window;
          window = FindWindowExW(nullptr, window, L"KorvexOverlay", nullptr)) {
         DWORD processId = 0;
         GetWindowThreadProcessId(window, &processId);
-        if (processId == GetCurrentProcessId()) return window;
+        HMODULE maker = (HMODULE)GetWindowLongPtrW(window, GWLP_HINSTANCE);
+        if (processId == GetCurrentProcessId() && (!module || maker == module)) return window;
     }
     return nullptr;
 }
@@ -42,16 +45,17 @@ HWND KxtOwnOverlay()
 
 bool KxtWaitForHook(const KxtPlugin& plugin)
 {
-    return KxtWaitForLogLine(plugin.LogPath(), "Low-level keyboard hook installed OK.") && KxtWaitForStartupEnd();
+    return KxtWaitForLogLine(plugin.LogPath(), "Low-level keyboard hook installed OK.") &&
+           KxtWaitForStartupEnd(plugin.module);
 }
 
-bool KxtWaitForStartupEnd()
+bool KxtWaitForStartupEnd(HMODULE module)
 {
     // Start-up ends with the overlay's windows made; once its thread answers a message, it is in its loop.
     // (Wine aborts a process that ends while another thread is still making windows or writing files.)
-    if (!KxtWaitUntil([] { return KxtOwnOverlay() != nullptr; })) return false;
+    if (!KxtWaitUntil([&] { return KxtOwnOverlay(module) != nullptr; })) return false;
     DWORD_PTR answer = 0;
-    return SendMessageTimeoutW(KxtOwnOverlay(), WM_NULL, 0, 0, SMTO_BLOCK, 30000, &answer) != 0;
+    return SendMessageTimeoutW(KxtOwnOverlay(module), WM_NULL, 0, 0, SMTO_BLOCK, 30000, &answer) != 0;
 }
 
 std::wstring KxtLoggingConfig(const std::wstring& extraDisplayLines)

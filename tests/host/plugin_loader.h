@@ -33,7 +33,7 @@ KxtPlugin KxtLoadPlugin(const std::wstring& folder);
 // below sets).
 bool KxtWaitForHook(const KxtPlugin& plugin);
 // Waits until the plug-in's thread has made its windows and runs its loop; needs no log.
-bool KxtWaitForStartupEnd();
+bool KxtWaitForStartupEnd(HMODULE module = nullptr);
 // A config with the diagnostic log switched on, plus the given extra lines of section [Display].
 std::wstring KxtLoggingConfig(const std::wstring& extraDisplayLines = L"");
 
