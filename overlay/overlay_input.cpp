@@ -110,7 +110,10 @@ LRESULT CALLBACK KxListSubclassProc(HWND window, UINT message, WPARAM wParam, LP
 {
     if (KxHandleOverlayKey(window, message, wParam)) return 0;
     switch (message) {
+    // A quick second click on the scrollbar pages again: as a double click it would reach the list,
+    // which would take it for a double click on a row and open the selected hits.
     case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
         if (KxOnScrollbarButtonDown(window, KxPointOf(lParam))) return 0;
         break;
     case WM_MOUSEMOVE:
@@ -119,6 +122,8 @@ LRESULT CALLBACK KxListSubclassProc(HWND window, UINT message, WPARAM wParam, LP
         break;
     case WM_LBUTTONUP:
         if (!g_thumbDragging) break;
+        // The thumb ends where the button was released, even when no move came before the release.
+        KxOnThumbDrag(window, KxPointOf(lParam));
         KxEndThumbDrag(window);
         return 0;
     case WM_PAINT:

@@ -124,27 +124,72 @@ bool KxtClickRow(int row, WORD heldKey, DWORD down, DWORD up, int dx)
     return (g_kxtPressBits & bit) == bit;
 }
 
-bool KxtHoldChord(const std::vector<WORD>& modifiers, const std::vector<WORD>& keys,
-                  const std::function<bool()>& done)
+namespace {
+
+// A chord's key that the overlay's thread takes while one of the chord's modifiers is up in that
+// thread (Wine dropped it, see KxtClickRow) is turned into WM_NULL there, so that it changes nothing and
+// the chord can be pressed again.
+WORD g_kxtChordModifiers[4];
+int g_kxtChordModifierCount;
+volatile WPARAM g_kxtChordKey;
+volatile LONG g_kxtChordKeyTaken, g_kxtChordKeyDropped;
+
+LRESULT CALLBACK KxtChordGuardHook(int code, WPARAM removed, LPARAM lParam)
 {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    for (WORD modifier : modifiers) {
-        input.ki.wVk = modifier;
-        SendInput(1, &input, sizeof input);
+    MSG* message = (MSG*)lParam;
+    if (code == HC_ACTION && removed == PM_REMOVE && message->wParam == g_kxtChordKey &&
+        (message->message == WM_KEYDOWN || message->message == WM_SYSKEYDOWN)) {
+        bool held = true;
+        for (int i = 0; i < g_kxtChordModifierCount; ++i) held = held && GetKeyState(g_kxtChordModifiers[i]) < 0;
+        if (!held) {
+            message->message = WM_NULL;
+            InterlockedExchange(&g_kxtChordKeyDropped, 1);
+        }
+        InterlockedExchange(&g_kxtChordKeyTaken, 1);
     }
-    bool held = KxtWaitUntil([&] {
+    return CallNextHookEx(nullptr, code, removed, lParam);
+}
+
+bool KxtPressModifiers(const std::vector<WORD>& modifiers)
+{
+    for (WORD modifier : modifiers) KxtSendKey(modifier, 0);
+    return KxtWaitUntil([&] {
         for (WORD modifier : modifiers)
             if (GetAsyncKeyState(modifier) >= 0) return false;
         return true;
     });
-    for (WORD key : keys) KxtPressChord({}, key);
-    bool reached = held && KxtWaitUntil(done);
-    input.ki.dwFlags = KEYEVENTF_KEYUP;
-    for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it) {
-        input.ki.wVk = *it;
-        SendInput(1, &input, sizeof input);
+}
+
+}  // namespace
+
+bool KxtHoldChord(const std::vector<WORD>& modifiers, const std::vector<WORD>& keys,
+                  const std::function<bool()>& done)
+{
+    // Guarded only where the keys go to the overlay, which then takes each of them.
+    HWND overlay = KxtFindOverlay();
+    DWORD thread = overlay ? GetWindowThreadProcessId(overlay, nullptr) : 0;
+    HWND front = GetForegroundWindow();
+    HHOOK hook = nullptr;
+    if (thread && front && GetWindowThreadProcessId(front, nullptr) == thread && modifiers.size() <= 4) {
+        g_kxtChordModifierCount = (int)modifiers.size();
+        for (size_t i = 0; i < modifiers.size(); ++i) g_kxtChordModifiers[i] = modifiers[i];
+        hook = SetWindowsHookExW(WH_GETMESSAGE, KxtChordGuardHook, nullptr, thread);
     }
+    bool held = KxtPressModifiers(modifiers);
+    for (WORD key : keys) {
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            g_kxtChordKey = key;
+            InterlockedExchange(&g_kxtChordKeyTaken, 0);
+            InterlockedExchange(&g_kxtChordKeyDropped, 0);
+            KxtPressChord({}, key);
+            if (!hook || !KxtWaitUntil([] { return g_kxtChordKeyTaken != 0; }, 2000) || !g_kxtChordKeyDropped) break;
+            held = KxtPressModifiers(modifiers);
+        }
+    }
+    g_kxtChordKey = 0;
+    if (hook) UnhookWindowsHookEx(hook);
+    bool reached = held && KxtWaitUntil(done);
+    for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it) KxtSendKey(*it, KEYEVENTF_KEYUP);
     return reached;
 }
 
