@@ -321,9 +321,7 @@ LRESULT CALLBACK KxOverlayWindowProc(HWND window, UINT message, WPARAM wParam, L
     case WM_CTLCOLORSTATIC: return KxOnControlColour((HDC)wParam, false);
     case WM_COMMAND: return KxOnOverlayCommand(window, wParam, lParam);
     case WM_TIMER: KxOnOverlayTimer(window, wParam); return 0;
-    case WM_KX_LOOK_AT_DRIVES:
-        if (g_settings.driveScope != KX_SCOPE_ALL || g_settings.driveIcons) KxRefreshDrives();
-        return 0;
+    case WM_KX_LOOK_AT_DRIVES: KxRefreshDrives(); return 0;
     case WM_CONTEXTMENU:
         if ((HWND)wParam != g_listWnd) break;
         KxOnListContextMenu(lParam);

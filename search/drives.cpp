@@ -225,6 +225,8 @@ void KxLookAtDrivesAgain()
 
 void KxRefreshDrives()
 {
+    // Only a drive scope or the drive icons need the drives.
+    if (g_settings.driveScope == KX_SCOPE_ALL && !g_settings.driveIcons) return;
     // Asking Windows for the drive letters costs up to 2 ms, too much for every keystroke; a drive that
     // comes or goes while the overlay is open counts from its next opening.
     if (g_drivesLookedAt) return;

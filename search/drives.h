@@ -40,7 +40,8 @@ struct KxDriveInfo {
 extern KxDriveInfo g_drives[26];
 extern DWORD g_driveMask;
 
-// Rescans the drive letters when the set of drives has changed; looks once per opening of the overlay.
+// Rescans the drive letters when the set of drives has changed; looks once per opening of the overlay,
+// and only while a drive scope is chosen or drive icons are shown.
 void KxRefreshDrives();
 // The next refresh looks at the drives again (a new opening).
 void KxLookAtDrivesAgain();

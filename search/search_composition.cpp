@@ -125,7 +125,7 @@ void KxRunSearchPass(const wchar_t* typed)
         KxClearResults();
         return;
     }
-    if (g_settings.driveScope != KX_SCOPE_ALL || g_settings.driveIcons) KxRefreshDrives();
+    KxRefreshDrives();
     wchar_t prefix[KX_PREFIX_CHARS];
     int includeFolders = 1;
     const wchar_t* scopeName = KxPreparePrefix(prefix, &includeFolders);

@@ -129,14 +129,6 @@ HWND KxtCreateChild(const wchar_t* className, HWND parent)
                            nullptr, GetModuleHandleW(nullptr), nullptr);
 }
 
-void KxtSendKey(WORD key, bool up)
-{
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = key;
-    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    SendInput(1, &input, sizeof input);
-}
 
 // Wine releases the Ctrl, Alt and Shift that X does not know are down (all that SendInput holds) whenever
 // the display's focus or pointer moves between windows, with key-ups that are not marked injected. Every
@@ -171,6 +163,15 @@ void KxtKeepHeldKeys()
 }
 
 }  // namespace
+
+void KxtSendKey(WORD key, bool up)
+{
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &input, sizeof input);
+}
 
 bool g_kxtKeepHeldKeys = true;
 

@@ -47,6 +47,8 @@ void KxtFocusHost(KxtHost& host, HWND focus = nullptr);
 HWND KxtCreateOtherWindow();
 
 // Sends key-downs of the modifiers, then a tap of the key, then the modifiers' key-ups.
+// One key press or release, injected.
+void KxtSendKey(WORD key, bool up);
 void KxtPressChord(const std::vector<WORD>& modifiers, WORD key);
 bool KxtKeyReached(HWND window, WPARAM virtualKey);
 // Taps a key that nothing binds and waits until it reached the window: everything sent before has been handled.

@@ -77,15 +77,6 @@ LRESULT CALLBACK KxtTakenInputHook(int code, WPARAM removed, LPARAM lParam)
     return CallNextHookEx(nullptr, code, removed, lParam);
 }
 
-void KxtSendKey(WORD key, DWORD flags)
-{
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = key;
-    input.ki.dwFlags = flags;
-    SendInput(1, &input, sizeof input);
-}
-
 }  // namespace
 
 bool KxtClickRow(int row, WORD heldKey, DWORD down, DWORD up, int dx)
@@ -113,12 +104,12 @@ bool KxtClickRow(int row, WORD heldKey, DWORD down, DWORD up, int dx)
     // A pointer already there makes no move to see.
     KxtWaitUntil([&] { return g_kxtPointerX == point.x && g_kxtPointerY == point.y; }, 2000);
     for (int round = 0; round < 2; ++round) SendMessageTimeoutW(overlay, WM_NULL, 0, 0, SMTO_BLOCK, 5000, nullptr);
-    KxtSendKey(heldKey, 0);
+    KxtSendKey(heldKey, false);
     KxtWaitUntil([] { return g_kxtKeyTaken != 0; });
     KxtMouseAt(point, down);
     KxtMouseAt(point, up);
     KxtWaitUntil([] { return g_kxtReleaseTaken != 0; });
-    KxtSendKey(heldKey, KEYEVENTF_KEYUP);
+    KxtSendKey(heldKey, true);
     if (hook) UnhookWindowsHookEx(hook);
     LONG bit = heldKey == VK_SHIFT ? MK_SHIFT : heldKey == VK_CONTROL ? MK_CONTROL : 0;
     return (g_kxtPressBits & bit) == bit;
@@ -152,7 +143,7 @@ LRESULT CALLBACK KxtChordGuardHook(int code, WPARAM removed, LPARAM lParam)
 
 bool KxtPressModifiers(const std::vector<WORD>& modifiers)
 {
-    for (WORD modifier : modifiers) KxtSendKey(modifier, 0);
+    for (WORD modifier : modifiers) KxtSendKey(modifier, false);
     return KxtWaitUntil([&] {
         for (WORD modifier : modifiers)
             if (GetAsyncKeyState(modifier) >= 0) return false;
@@ -189,7 +180,7 @@ bool KxtHoldChord(const std::vector<WORD>& modifiers, const std::vector<WORD>& k
     g_kxtChordKey = 0;
     if (hook) UnhookWindowsHookEx(hook);
     bool reached = held && KxtWaitUntil(done);
-    for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it) KxtSendKey(*it, KEYEVENTF_KEYUP);
+    for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it) KxtSendKey(*it, true);
     return reached;
 }
 
