@@ -328,7 +328,7 @@ void KxMeasureTextColumns()
     HGDIOBJ oldFont = SelectObject(dc, g_theme.font);
     // Dates and sizes come in a few shapes only: measuring each of 500 texts cost more than the query's
     // own client work.
-    static KxWidthCache dates, sizes;
+    KxWidthCache dates, sizes;
     KxStartWidthCache(dc, dates);
     KxStartWidthCache(dc, sizes);
     int widestDate = 0, widestSize = 0;
