@@ -1,5 +1,9 @@
 #include "host/plugin_loader.h"
 
+#include <gtest/gtest.h>
+
+#include <vector>
+
 #include "support/test_support.h"
 
 std::wstring KxtPreparePluginFolder()
@@ -17,11 +21,29 @@ std::wstring KxtPluginBuildPath()
     return KXT_PLUGIN_PATH;
 }
 
+namespace {
+
+std::vector<HMODULE> g_kxtLoadedPlugins;
+
+// Wine aborts a process that ends while another thread is still making windows or writing files: before a
+// test program ends, every copy of the plug-in it loaded has finished its start-up, whether its test waited
+// for that or not.
+struct KxtStartupsEnded : ::testing::Environment {
+    void TearDown() override
+    {
+        for (HMODULE module : g_kxtLoadedPlugins) KxtWaitForStartupEnd(module);
+    }
+};
+const bool g_kxtStartupsEndedAdded = (::testing::AddGlobalTestEnvironment(new KxtStartupsEnded), true);
+
+}  // namespace
+
 KxtPlugin KxtLoadPlugin(const std::wstring& folder)
 {
     KxtPlugin plugin{folder, nullptr};
     std::wstring target = folder + L"Korvex.wdx64";
     if (CopyFileW(KXT_PLUGIN_PATH, target.c_str(), FALSE)) plugin.module = LoadLibraryW(target.c_str());
+    if (plugin.module) g_kxtLoadedPlugins.push_back(plugin.module);
     return plugin;
 }
 
