@@ -93,15 +93,22 @@ void KxRepairUnreadablePluginPath(const wchar_t* path, const wchar_t* readBack, 
         L"KxSelfRegisterWfxPlugin: [FileSystemPlugins] Korvex reads back as %ls from %ls - its code page cannot "
         L"hold the path.",
         readBack, file);
+    // What this step last wrote, as it reads back: only that entry goes again, never one that took its place.
+    wchar_t ours[KX_PATH_CHARS];
+    lstrcpynW(ours, readBack, KX_PATH_CHARS);
     wchar_t shortPath[KX_PATH_CHARS];
-    if (KxShortFolderForm(path, shortPath, KX_PATH_CHARS)) {
-        wchar_t check[KX_PATH_CHARS];
-        BOOL ok = WritePrivateProfileStringW(KX_PLUGINS_SECTION, KX_PLUGIN_NAME, shortPath, file);
-        if (ok && KxPluginEntryReadsBackAs(file, shortPath, check, KX_PATH_CHARS)) {
+    if (KxShortFolderForm(path, shortPath, KX_PATH_CHARS) &&
+        WritePrivateProfileStringW(KX_PLUGINS_SECTION, KX_PLUGIN_NAME, shortPath, file)) {
+        if (KxPluginEntryReadsBackAs(file, shortPath, ours, KX_PATH_CHARS)) {
             KxLog(L"KxSelfRegisterWfxPlugin: stored the short form of the path instead.");
             KxLogPluginWrite(TRUE, shortPath, file);
             return;
         }
+    }
+    wchar_t now[KX_PATH_CHARS];
+    if (!KxPluginEntryReadsBackAs(file, ours, now, KX_PATH_CHARS)) {
+        KxLog(L"KxSelfRegisterWfxPlugin: [FileSystemPlugins] Korvex now reads %ls in %ls - leaving as-is.", now, file);
+        return;
     }
     BOOL removed = WritePrivateProfileStringW(KX_PLUGINS_SECTION, KX_PLUGIN_NAME, nullptr, file);
     KxLog(
@@ -110,8 +117,35 @@ void KxRepairUnreadablePluginPath(const wchar_t* path, const wchar_t* readBack, 
         KxOkOrFailed(removed), file, path);
 }
 
-// Deletes a stale CA+<letter>=CD pair when its parameter is our root; logs either way.
-void KxPruneShortcutIfOurs(const wchar_t* key, const wchar_t* currentKey, const wchar_t* root, const wchar_t* file)
+// Runs a step's work on the file while it stays open for reading, or says why the step writes nothing: an
+// entry that could not be read is not a missing one. A file that is not there yet reads as empty, as it is.
+int KxWorkOnReadableIni(const wchar_t* step, const wchar_t* file, void (*work)(const wchar_t* file))
+{
+    HANDLE held = CreateFileW(file, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD error = held == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
+    if (held == INVALID_HANDLE_VALUE && error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) {
+        KxLog(L"%ls: could not read %ls (GetLastError=%lu) - writing nothing.", step, file, error);
+        return 0;
+    }
+    work(file);
+    if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+    return 1;
+}
+
+// The shortcut's value as a delete by name would meet it now: the first key that equals it ignoring case.
+int KxReadsBackAs(const wchar_t* key, const wchar_t* expected, int stripQuotes, const wchar_t* file)
+{
+    wchar_t value[KX_SHORTCUT_VALUE_CHARS];
+    GetPrivateProfileStringW(KX_SHORTCUTS_SECTION, key, L"", value, KX_SHORTCUT_VALUE_CHARS, file);
+    if (stripQuotes) KxStripEnclosingQuotes(value);
+    return _wcsicmp(value, expected) == 0;
+}
+
+// Deletes a stale CA+<letter>=CD pair when its parameter is our root and both deletes would remove our
+// own lines; logs either way.
+void KxPruneShortcutIfOurs(const wchar_t* section, const wchar_t* key, const wchar_t* currentKey, const wchar_t* root,
+                           const wchar_t* file)
 {
     wchar_t paramsKey[16];
     KxFormatParamsKey(key, paramsKey, 16);
@@ -123,40 +157,23 @@ void KxPruneShortcutIfOurs(const wchar_t* key, const wchar_t* currentKey, const 
               params, root);
         return;
     }
+    // A delete by name removes the first key of that name in any case, which may be the user's line.
+    if (!KxIsOurShortcutPair(section, key, root) || !KxReadsBackAs(key, L"CD", 0, file)) {
+        KxLog(
+            L"KxPruneStaleHotkeyShortcuts: %ls=CD / %ls=%ls in %ls share their names with another line that a "
+            L"delete would remove - leaving as-is.",
+            key, paramsKey, params, file);
+        return;
+    }
     BOOL keyGone = WritePrivateProfileStringW(KX_SHORTCUTS_SECTION, key, nullptr, file);
-    BOOL paramsGone = WritePrivateProfileStringW(KX_SHORTCUTS_SECTION, paramsKey, nullptr, file);
+    BOOL paramsGone = KxReadsBackAs(paramsKey, root, 1, file) &&
+                      WritePrivateProfileStringW(KX_SHORTCUTS_SECTION, paramsKey, nullptr, file);
     KxLog(L"KxPruneStaleHotkeyShortcuts: removed stale %ls=CD / %ls=%ls from %ls (%ls/%ls) - superseded by %ls.", key,
           paramsKey, params, file, KxOkOrFailed(keyGone), KxOkOrFailed(paramsGone), currentKey);
 }
 
-}  // namespace
-
-int KxIsOtherHotkeyCdEntry(const wchar_t* entry, const wchar_t* currentKey, wchar_t* key, int capacity)
+void KxRegisterWfxPluginIn(const wchar_t* file)
 {
-    if (capacity < 5 || wcslen(entry) < 5 || entry[4] != L'=' || wcsncmp(entry, L"CA+", 3) != 0) return 0;
-    wmemcpy(key, entry, 4);
-    key[4] = L'\0';
-    if (_wcsicmp(key, currentKey) == 0) return 0;
-    return _wcsicmp(entry + 5, L"CD") == 0;
-}
-
-void KxStripEnclosingQuotes(wchar_t* text)
-{
-    size_t length = wcslen(text);
-    if (length < 2 || text[0] != L'"' || text[length - 1] != L'"') return;
-    wmemmove(text, text + 1, length - 2);
-    text[length - 2] = L'\0';
-}
-
-void KxSelfRegisterWfxPlugin()
-{
-    wchar_t ini[KX_PATH_CHARS];
-    if (!KxLocateHostIni(ini, KX_PATH_CHARS)) {
-        KxLog(L"KxSelfRegisterWfxPlugin: could not locate wincmd.ini - skipping self-registration.");
-        return;
-    }
-    wchar_t file[KX_PATH_CHARS];
-    KxResolveHostIniSection(ini, KX_PLUGINS_SECTION, file, KX_PATH_CHARS);
     wchar_t existing[KX_PATH_CHARS];
     GetPrivateProfileStringW(KX_PLUGINS_SECTION, KX_PLUGIN_NAME, L"", existing, KX_PATH_CHARS, file);
     if (existing[0]) {
@@ -181,25 +198,17 @@ void KxSelfRegisterWfxPlugin()
         KxRepairUnreadablePluginPath(path, readBack, file);
 }
 
-void KxPruneStaleHotkeyShortcuts()
+void KxPruneShortcutsIn(const wchar_t* file)
 {
-    g_shortcutsFile[0] = L'\0';
-    wchar_t ini[KX_PATH_CHARS];
-    if (!KxLocateHostIni(ini, KX_PATH_CHARS)) {
-        KxLog(L"KxSelfRegisterHotkeyShortcut: could not locate wincmd.ini - skipping self-registration.");
-        return;
-    }
-    KxResolveHostIniSection(ini, KX_SHORTCUTS_SECTION, g_shortcutsFile, KX_PATH_CHARS);
     wchar_t currentKey[8];
     KxFormatHotkeyKey(currentKey, 8);
     wchar_t root[16];
     KxFormatVirtualRoot(root, 16);
 
     static wchar_t section[KX_SHORTCUTS_SECTION_CHARS];  // background thread only
-    DWORD n = GetPrivateProfileSectionW(KX_SHORTCUTS_SECTION, section, KX_SHORTCUTS_SECTION_CHARS, g_shortcutsFile);
+    DWORD n = GetPrivateProfileSectionW(KX_SHORTCUTS_SECTION, section, KX_SHORTCUTS_SECTION_CHARS, file);
     if (n == 0) {
-        KxLog(L"KxPruneStaleHotkeyShortcuts: [Shortcuts] section empty or unreadable in %ls - nothing to prune.",
-              g_shortcutsFile);
+        KxLog(L"KxPruneStaleHotkeyShortcuts: [Shortcuts] section empty or unreadable in %ls - nothing to prune.", file);
         return;
     }
     // In a section too long for the copy the last entry may be cut: a cut value must not pass for "CD".
@@ -209,14 +218,12 @@ void KxPruneStaleHotkeyShortcuts()
         if (cut && !*next) break;
         wchar_t key[8];
         if (KxIsOtherHotkeyCdEntry(entry, currentKey, key, 8))
-            KxPruneShortcutIfOurs(key, currentKey, root, g_shortcutsFile);
+            KxPruneShortcutIfOurs(section, key, currentKey, root, file);
     }
 }
 
-void KxSelfRegisterHotkeyShortcut()
+void KxRegisterHotkeyShortcutIn(const wchar_t* file)
 {
-    if (!g_shortcutsFile[0]) return;  // the pruning step found no wincmd.ini and said so
-    const wchar_t* file = g_shortcutsFile;
     wchar_t key[8];
     KxFormatHotkeyKey(key, 8);
     wchar_t existing[KX_SHORTCUT_VALUE_CHARS];
@@ -244,18 +251,17 @@ void KxSelfRegisterHotkeyShortcut()
         KxOkOrFailed(ok), key, paramsKey, quotedRoot, file);
 }
 
-void KxSelfRegisterCustomColumnsView()
+void KxFormatColumnsSection(wchar_t* out, int capacity)
 {
-    wchar_t ini[KX_PATH_CHARS];
-    if (!KxLocateHostIni(ini, KX_PATH_CHARS)) {
-        KxLog(L"KxSelfRegisterCustomColumnsView: could not locate wincmd.ini - skipping self-registration.");
-        return;
-    }
+    _snwprintf(out, capacity, L"CustomFields_%ls", KX_PLUGIN_NAME);
+    out[capacity - 1] = L'\0';
+}
+
+// The user's own view keys stay as they are: only the missing ones are added.
+void KxRegisterColumnsViewIn(const wchar_t* file)
+{
     wchar_t section[64];
-    _snwprintf(section, 64, L"CustomFields_%ls", KX_PLUGIN_NAME);
-    section[63] = L'\0';
-    wchar_t file[KX_PATH_CHARS];
-    KxResolveHostIniSection(ini, section, file, KX_PATH_CHARS);
+    KxFormatColumnsSection(section, 64);
     wchar_t contents[64];
     GetPrivateProfileStringW(section, L"Contents1", L"", contents, 64, file);
     if (contents[0]) {
@@ -264,10 +270,103 @@ void KxSelfRegisterCustomColumnsView()
         return;
     }
     BOOL ok = TRUE;
-    for (const KxIniEntry& entry : KX_CUSTOM_COLUMNS)
-        ok = WritePrivateProfileStringW(section, entry.key, entry.value, file) && ok;
+    for (const KxIniEntry& entry : KX_CUSTOM_COLUMNS) {
+        wchar_t existing[64];
+        GetPrivateProfileStringW(section, entry.key, L"", existing, 64, file);
+        if (!existing[0]) ok = WritePrivateProfileStringW(section, entry.key, entry.value, file) && ok;
+    }
     KxLog(
         L"KxSelfRegisterCustomColumnsView: %ls writing [%ls] (Name/Ext/Path view, AutoLoad=1) to %ls. Restart Total "
         L"Commander for this to be picked up if it just got added.",
         KxOkOrFailed(ok), section, file);
+}
+
+}  // namespace
+
+int KxIsOtherHotkeyCdEntry(const wchar_t* entry, const wchar_t* currentKey, wchar_t* key, int capacity)
+{
+    if (capacity < 5 || wcslen(entry) < 5 || entry[4] != L'=' || wcsncmp(entry, L"CA+", 3) != 0) return 0;
+    wmemcpy(key, entry, 4);
+    key[4] = L'\0';
+    if (_wcsicmp(key, currentKey) == 0) return 0;
+    return _wcsicmp(entry + 5, L"CD") == 0;
+}
+
+const wchar_t* KxFirstEntryOfKey(const wchar_t* section, const wchar_t* key)
+{
+    size_t keyLength = wcslen(key);
+    for (const wchar_t* entry = section; *entry; entry += wcslen(entry) + 1) {
+        const wchar_t* equals = wcschr(entry, L'=');
+        size_t length = equals ? (size_t)(equals - entry) : wcslen(entry);
+        if (length == keyLength && _wcsnicmp(entry, key, keyLength) == 0) return entry;
+    }
+    return nullptr;
+}
+
+int KxIsOurShortcutPair(const wchar_t* section, const wchar_t* key, const wchar_t* root)
+{
+    const wchar_t* binding = KxFirstEntryOfKey(section, key);
+    if (!binding || wcsncmp(binding, key, wcslen(key)) != 0 || _wcsicmp(binding + wcslen(key), L"=CD") != 0) return 0;
+    wchar_t paramsKey[16];
+    KxFormatParamsKey(key, paramsKey, 16);
+    const wchar_t* params = KxFirstEntryOfKey(section, paramsKey);
+    if (!params || !params[wcslen(paramsKey)]) return 0;
+    wchar_t value[KX_SHORTCUT_VALUE_CHARS];
+    lstrcpynW(value, params + wcslen(paramsKey) + 1, KX_SHORTCUT_VALUE_CHARS);
+    KxStripEnclosingQuotes(value);
+    return _wcsicmp(value, root) == 0;
+}
+
+void KxStripEnclosingQuotes(wchar_t* text)
+{
+    size_t length = wcslen(text);
+    if (length < 2 || text[0] != L'"' || text[length - 1] != L'"') return;
+    wmemmove(text, text + 1, length - 2);
+    text[length - 2] = L'\0';
+}
+
+void KxSelfRegisterWfxPlugin()
+{
+    wchar_t ini[KX_PATH_CHARS];
+    if (!KxLocateHostIni(ini, KX_PATH_CHARS)) {
+        KxLog(L"KxSelfRegisterWfxPlugin: could not locate wincmd.ini - skipping self-registration.");
+        return;
+    }
+    wchar_t file[KX_PATH_CHARS];
+    KxResolveHostIniSection(ini, KX_PLUGINS_SECTION, file, KX_PATH_CHARS);
+    KxWorkOnReadableIni(L"KxSelfRegisterWfxPlugin", file, KxRegisterWfxPluginIn);
+}
+
+void KxPruneStaleHotkeyShortcuts()
+{
+    g_shortcutsFile[0] = L'\0';
+    wchar_t ini[KX_PATH_CHARS];
+    if (!KxLocateHostIni(ini, KX_PATH_CHARS)) {
+        KxLog(L"KxSelfRegisterHotkeyShortcut: could not locate wincmd.ini - skipping self-registration.");
+        return;
+    }
+    KxResolveHostIniSection(ini, KX_SHORTCUTS_SECTION, g_shortcutsFile, KX_PATH_CHARS);
+    // The shortcut step is skipped too: what it would add may be there unread.
+    if (!KxWorkOnReadableIni(L"KxPruneStaleHotkeyShortcuts", g_shortcutsFile, KxPruneShortcutsIn))
+        g_shortcutsFile[0] = L'\0';
+}
+
+void KxSelfRegisterHotkeyShortcut()
+{
+    if (!g_shortcutsFile[0]) return;  // the pruning step found no readable wincmd.ini and said so
+    KxWorkOnReadableIni(L"KxSelfRegisterHotkeyShortcut", g_shortcutsFile, KxRegisterHotkeyShortcutIn);
+}
+
+void KxSelfRegisterCustomColumnsView()
+{
+    wchar_t ini[KX_PATH_CHARS];
+    if (!KxLocateHostIni(ini, KX_PATH_CHARS)) {
+        KxLog(L"KxSelfRegisterCustomColumnsView: could not locate wincmd.ini - skipping self-registration.");
+        return;
+    }
+    wchar_t section[64];
+    KxFormatColumnsSection(section, 64);
+    wchar_t file[KX_PATH_CHARS];
+    KxResolveHostIniSection(ini, section, file, KX_PATH_CHARS);
+    KxWorkOnReadableIni(L"KxSelfRegisterCustomColumnsView", file, KxRegisterColumnsViewIn);
 }

@@ -222,7 +222,7 @@ TEST_F(SelfRegistration, UserBindingOfTheHotkeyIsNeverOverwritten)
               0);
 }
 
-TEST_F(SelfRegistration, ColumnsViewWithEmptyContentsGetsAllSixKeys)
+TEST_F(SelfRegistration, ColumnsViewWithEmptyContentsGetsOnlyTheMissingKeys)
 {
     ASSERT_TRUE(KxtWriteUnicodeFile(ini, L"[CustomFields_Korvex]\r\nTitles=Mine\r\nContents1=\r\nWidths1=1,2,3\r\n"));
     Load();
@@ -231,9 +231,54 @@ TEST_F(SelfRegistration, ColumnsViewWithEmptyContentsGetsAllSixKeys)
     ASSERT_NE(section, lines.end());
     std::vector<std::wstring> keys(section + 1, section + 7);
     std::sort(keys.begin(), keys.end());
-    std::vector<std::wstring> expected(kColumnsLines.begin() + 1, kColumnsLines.end());
-    std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(keys, expected);
+    std::vector<std::wstring> expected = {L"AutoLoad=1",    L"Contents1=[=<fs>.Path]",
+                                          L"Headers1=Path", L"Options1=-1|1|96",
+                                          L"Titles=Mine",   L"Widths1=1,2,3"};
+    EXPECT_EQ(keys, expected) << "the user's title and widths stay";
+}
+
+TEST_F(SelfRegistration, UsersOwnLineBeforeOurStaleShortcutIsNeverDeleted)
+{
+    // Deleting CA+F by name would remove the user's ca+f, the first of that name in any case.
+    std::string original =
+        "[Configuration]\r\nLanguage=DEU\r\n[Shortcuts]\r\nC+T=cm_OpenNewTab\r\nca+f=cm_UserCommand\r\n"
+        "CA+F=CD\r\nCA+F_params=\"\\\\\\Korvex\\\"\r\n[left]\r\npath=c:\\Temp\\\r\n";
+    ASSERT_TRUE(KxtWriteFileBytes(ini, original));
+    std::vector<std::wstring> before = NonBlankLines(ini);
+
+    KxtPlugin plugin = Load(L"G");
+    std::vector<std::wstring> added = {L"CA+G=CD", L"CA+G_params=\"" + kRoot + L"\"", L"[FileSystemPlugins]",
+                                       L"Korvex=" + KxtWide(LibraryPath(plugin))};
+    added.insert(added.end(), kColumnsLines.begin(), kColumnsLines.end());
+    ExpectOnlyAdded(before, NonBlankLines(ini), added);
+    std::vector<std::string> log = KxtReadLogLines(plugin.LogPath());
+    EXPECT_GE(KxtFindLine(log, "KxPruneStaleHotkeyShortcuts: CA+F=CD / CA+F_params=\\\\\\Korvex\\ in " + KxtUtf8(ini) +
+                                   " share their names with another line"),
+              0);
+    EXPECT_GE(KxtFindLine(log, "- leaving as-is."), 0);
+    EXPECT_LT(KxtFindLine(log, "KxPruneStaleHotkeyShortcuts: removed stale"), 0);
+}
+
+TEST_F(SelfRegistration, IniThatCannotBeReadGetsNothingWritten)
+{
+    std::string original = "[Configuration]\r\nLanguage=DEU\r\n[Shortcuts]\r\nC+T=cm_OpenNewTab\r\n";
+    ASSERT_TRUE(KxtWriteFileBytes(ini, original));
+    // Held the way a program does that lets nobody read it for a while.
+    HANDLE lock = CreateFileW(ini.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    KxtPlugin plugin = Load();
+    CloseHandle(lock);
+    EXPECT_EQ(KxtReadFileBytes(ini), original);
+    std::vector<std::string> log = KxtReadLogLines(plugin.LogPath());
+    for (const char* step :
+         {"KxSelfRegisterWfxPlugin", "KxPruneStaleHotkeyShortcuts", "KxSelfRegisterCustomColumnsView"})
+        EXPECT_GE(KxtFindLine(log, std::string(step) + ": could not read " + KxtUtf8(ini) +
+                                       " (GetLastError=32) - writing nothing."),
+                  0)
+            << step;
+    EXPECT_LT(KxtFindLine(log, "OK writing"), 0) << "no write was tried";
+    EXPECT_LT(KxtFindLine(log, "FAILED writing"), 0) << "no write was tried";
 }
 
 TEST_F(SelfRegistration, AnsiIniStoresOnlyAPathThatNamesTheLibrary)

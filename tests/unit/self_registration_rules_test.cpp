@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "config/self_registration.h"
 
 TEST(SelfRegistrationRules, OnlyOtherFourCharacterCaKeysBoundToCdArePruneCandidates)
@@ -46,4 +48,40 @@ TEST(SelfRegistrationRules, OneEnclosingPairOfQuotesIsRemoved)
         KxStripEnclosingQuotes(text);
         EXPECT_STREQ(text, c[1]);
     }
+}
+
+TEST(SelfRegistrationRules, APairIsOursOnlyWhenADeleteByNameWouldMeetOurOwnLines)
+{
+    // A [Shortcuts] copy: "key=value" texts, each ending in a NUL, the block in an empty one.
+    auto block = [](std::initializer_list<const wchar_t*> lines) {
+        std::wstring text;
+        for (const wchar_t* line : lines) text += std::wstring(line) + L'\0';
+        return text + L'\0';
+    };
+    const wchar_t* root = L"\\\\\\Korvex\\";
+    struct Case {
+        std::wstring section;
+        int ours;
+        const char* why;
+    };
+    const Case cases[] = {
+        {block({L"CA+F=CD", L"CA+F_params=\"\\\\\\Korvex\\\""}), 1, "our pair, quoted"},
+        {block({L"C+T=cm_OpenNewTab", L"CA+F=cd", L"CA+F_params=\\\\\\korvex\\"}), 1, "unquoted, any case of value"},
+        {block({L"ca+f=cm_UserCommand", L"CA+F=CD", L"CA+F_params=\"\\\\\\Korvex\\\""}), 0,
+         "the user's ca+f comes first and would go"},
+        {block({L"CA+F=CD", L"ca+f_params=C:\\Mine\\", L"CA+F_params=\"\\\\\\Korvex\\\""}), 0,
+         "the user's parameter comes first"},
+        {block({L"ca+f=CD", L"CA+F=CD", L"CA+F_params=\"\\\\\\Korvex\\\""}), 0, "spelled otherwise: not ours"},
+        {block({L"CA+F=CD"}), 0, "no parameter"},
+        {block({L"CA+F=CD", L"CA+F_params"}), 0, "a parameter line without a value"},
+        {block({L"CA+F=CD", L"CA+F_params=\"C:\\Temp\\\""}), 0, "another folder"},
+        {block({L"CA+F1=CD", L"CA+F=CD", L"CA+F_params=\\\\\\Korvex\\"}), 1, "a longer key is another key"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(KxIsOurShortcutPair(c.section.c_str(), L"CA+F", root), c.ours) << c.why;
+
+    std::wstring section = block({L"CA+F1=x", L"ca+f=first", L"CA+F=second", L"CA+F"});
+    EXPECT_STREQ(KxFirstEntryOfKey(section.c_str(), L"CA+F"), L"ca+f=first");
+    EXPECT_EQ(KxFirstEntryOfKey(section.c_str(), L"CA+G"), nullptr);
+    std::wstring bare = block({L"CA+G", L"CA+G=CD"});
+    EXPECT_STREQ(KxFirstEntryOfKey(bare.c_str(), L"ca+g"), L"CA+G") << "a line without a value is a key too";
 }
