@@ -8,7 +8,8 @@
 
 namespace {
 
-constexpr int KX_FILTER_TERM_CHARS = 160;
+// <search text> of the longest filter.
+constexpr int KX_FILTER_TERM_CHARS = KX_FILTER_SEARCH_CHARS + 2;
 constexpr int KX_DRIVE_EXPRESSION_CHARS = 164;
 constexpr int KX_DRIVE_ITEM_CHARS = 8;
 constexpr int KX_TOKEN_LAST_START = 899;
@@ -16,10 +17,13 @@ constexpr int KX_TOKEN_LAST_START = 899;
 int KxScopeTakesDrive(int scope, BYTE scopeClass)
 {
     switch (scope) {
-    case KX_SCOPE_LOCAL:
-    case KX_SCOPE_NETWORK: return scopeClass == 2 || scopeClass == 3;
-    case KX_SCOPE_FIXED: return scopeClass == 3;
-    default: return 0;
+        case KX_SCOPE_LOCAL:
+        case KX_SCOPE_NETWORK:
+            return scopeClass == 2 || scopeClass == 3;
+        case KX_SCOPE_FIXED:
+            return scopeClass == 3;
+        default:
+            return 0;
     }
 }
 
@@ -56,7 +60,11 @@ void KxComposeFilterTerm(const KxFilter& filter, wchar_t* prefix, int capacity, 
     *includeFolders = 1;
     if (!filter.search[0]) return;
     wchar_t term[KX_FILTER_TERM_CHARS];
-    _snwprintf(term, KX_FILTER_TERM_CHARS, L"filter:\"%ls\"", filter.name);
+    // Everything's quoted names have no escape for a quote: such a filter goes by its search text.
+    if (wcschr(filter.name, L'"'))
+        _snwprintf(term, KX_FILTER_TERM_CHARS, L"<%ls>", filter.search);
+    else
+        _snwprintf(term, KX_FILTER_TERM_CHARS, L"filter:\"%ls\"", filter.name);
     term[KX_FILTER_TERM_CHARS - 1] = L'\0';
     lstrcpynW(prefix, term, capacity);
     *includeFolders = wcsstr(filter.search, L"folder:") != nullptr;

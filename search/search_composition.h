@@ -7,7 +7,8 @@
 constexpr int KX_RESULT_CAPACITY = 500;
 constexpr int KX_TYPED_TEXT_CHARS = 512;
 constexpr int KX_QUERY_TEXT_CHARS = 900;
-constexpr int KX_PREFIX_CHARS = 400;
+// The longest filter term and the longest drive list.
+constexpr int KX_PREFIX_CHARS = 700;
 
 extern KxResult g_results[KX_RESULT_CAPACITY];
 extern int g_resultCount;
@@ -28,7 +29,8 @@ int KxFindPathToken(const wchar_t* text);
 // Replaces the token at tokenOffset by path:"folder"; 0 when no query can be made (no folder,
 // or the token starts after character 899).
 int KxSubstitutePathToken(const wchar_t* text, int tokenOffset, const wchar_t* folder, wchar_t* out, int capacity);
-// filter:"name" for a filter with a search text, else empty; tells whether folders are wanted.
+// filter:"name" for a filter with a search text (<search text> when the name holds a double quote), else
+// empty; tells whether folders are wanted.
 void KxComposeFilterTerm(const KxFilter& filter, wchar_t* prefix, int capacity, int* includeFolders);
 // The drive list of a scope over the drives' scope classes (A to Z); returns how many drives it names.
 int KxComposeDriveExpression(int scope, const BYTE scopeClasses[26], wchar_t* out, int capacity);

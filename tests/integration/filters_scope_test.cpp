@@ -224,3 +224,16 @@ TEST_F(FiltersScopeFixture, DriveScopeFromTheSettingAndTheMenuNamesTheDrivesWine
     EXPECT_EQ(KxtDriveLines(KxtReadLogLines(plugin.LogPath())).size(), 3 * drives.size())
         << "but the next search rescans every drive";
 }
+
+TEST_F(FiltersScopeFixture, AFilterWhoseNameHoldsQuotesGoesByItsSearchText)
+{
+    UseAppData(L"empty-appdata");
+    WriteFile(L"portable\\Everything.ini", "[Filters]\r\nFilter1_Name=Say \"hi\"\r\nFilter1_Search=ext:mp3\r\n");
+    Start(L"[Everything]\r\nEverythingIniPath=" + folder +
+          L"portable\r\n[Filters]\r\nLastSelectedFilter=Say \"hi\"\r\n");
+    OpenAndType(L"song");
+    ASSERT_TRUE(WaitForLines("typed=\"song\" includeFolders=0", 1));
+    EXPECT_EQ(Searches(), std::vector<std::string>{"<ext:mp3> song file:"}) << "never filter:\"Say \"hi\"\"";
+    EXPECT_TRUE(KxtWaitUntil([] { return KxtOverlayRowCount() == 1; })) << "only the mp3 passes the filter";
+    EXPECT_EQ(WindowText(KxtOverlayControl(KXT_ID_FILTER_BUTTON)), L"Say \"hi\"");
+}

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "config/settings.h"
+#include "overlay/filter_menu.h"
 #include "support/test_support.h"
 
 namespace {
@@ -118,6 +119,32 @@ TEST(CsvFields, QuotesCommasDoubledQuotesAndMissingFields)
     EXPECT_EQ(KxCsvSearchColumn(KxtWide(kEverything15Header).c_str()), 11);
     EXPECT_EQ(KxCsvSearchColumn(L"name,\"SEARCH\""), 2);
     EXPECT_EQ(KxCsvSearchColumn(L"Name,Case,Query"), 11) << "no Search column: the default place";
+}
+
+TEST(FilterNames, AMenuItemShowsEveryAmpersandOfTheName)
+{
+    struct Case {
+        const wchar_t* name;
+        int capacity;
+        int fits;
+        const wchar_t* text;
+    } cases[] = {
+        {L"Tom & Jerry", 32, 1, L"Tom && Jerry"},
+        {L"&&&", 32, 1, L"&&&&&&"},
+        {L"Say \"hi\"", 32, 1, L"Say \"hi\""},
+        {L"", 1, 1, L""},
+        {L"a&", 4, 1, L"a&&"},
+        {L"a&", 3, 0, L""},
+        {L"abc", 3, 0, L""},
+    };
+    for (const Case& c : cases) {
+        wchar_t out[32] = L"junk";
+        EXPECT_EQ(KxMenuItemText(c.name, out, c.capacity), c.fits) << KxtUtf8(c.name);
+        EXPECT_STREQ(out, c.text) << KxtUtf8(c.name);
+    }
+    std::wstring longest(KX_FILTER_NAME_CHARS - 1, L'&');
+    wchar_t out[2 * KX_FILTER_NAME_CHARS];
+    EXPECT_EQ(KxMenuItemText(longest.c_str(), out, 2 * KX_FILTER_NAME_CHARS), 1) << "the longest name fits doubled";
 }
 
 TEST_F(FiltersFixture, CsvOfEverything14TakesTheSearchColumnNamedInItsHeader)

@@ -12,16 +12,8 @@ TEST(PathToken, RecognisedInAnyCaseAndGluedButOnlyBeforeTheEndOrWhiteSpace)
         const wchar_t* text;
         int offset;
     } cases[] = {
-        {L"path:.", 0},
-        {L"report path:. pdf", 7},
-        {L"PATH:. x", 0},
-        {L"Path:.\tx", 0},
-        {L"reportpath:.", 6},
-        {L"path:.x", -1},
-        {L"path:.. x", -1},
-        {L"path:.x path:. y", 8},
-        {L"path: .", -1},
-        {L"", -1},
+        {L"path:.", 0},   {L"report path:. pdf", 7}, {L"PATH:. x", 0},         {L"Path:.\tx", 0}, {L"reportpath:.", 6},
+        {L"path:.x", -1}, {L"path:.. x", -1},        {L"path:.x path:. y", 8}, {L"path: .", -1},  {L"", -1},
         {L"path:", -1},
     };
     for (const Case& c : cases) EXPECT_EQ(KxFindPathToken(c.text), c.offset) << KxtUtf8(c.text);
@@ -56,6 +48,9 @@ TEST(FilterTerm, NamedByDisplayNameAndFoldersOnlyWhenTheFilterAsksForThem)
         {{L"Folder", L"folder:"}, L"filter:\"Folder\"", 1},
         {{L"Upper", L"FOLDER:"}, L"filter:\"Upper\"", 0},
         {{L"Κείμενα", L"ext:txt"}, L"filter:\"Κείμενα\"", 0},
+        {{L"Say \"hi\"", L"ext:wav;mp3"}, L"<ext:wav;mp3>", 0},
+        {{L"\"", L"folder: \"my docs\""}, L"<folder: \"my docs\">", 1},
+        {{L"Tom & Jerry", L"ext:avi"}, L"filter:\"Tom & Jerry\"", 0},
     };
     for (const Case& c : cases) {
         wchar_t prefix[KX_PREFIX_CHARS];
@@ -64,6 +59,13 @@ TEST(FilterTerm, NamedByDisplayNameAndFoldersOnlyWhenTheFilterAsksForThem)
         EXPECT_STREQ(prefix, c.prefix);
         EXPECT_EQ(folders, c.folders) << KxtUtf8(c.filter.name);
     }
+    KxFilter longest{L"\"x\"", L""};
+    std::wstring search(KX_FILTER_SEARCH_CHARS - 1, L'a');
+    lstrcpynW(longest.search, search.c_str(), KX_FILTER_SEARCH_CHARS);
+    wchar_t prefix[KX_PREFIX_CHARS];
+    int folders = -1;
+    KxComposeFilterTerm(longest, prefix, KX_PREFIX_CHARS, &folders);
+    EXPECT_EQ(std::wstring(prefix), L"<" + search + L">") << "the longest search text is never cut";
 }
 
 TEST(DriveExpression, ScopesOverOneAndTwoDrivesAndNetworkNegations)
@@ -98,7 +100,7 @@ TEST(DriveExpression, ScopesOverOneAndTwoDrivesAndNetworkNegations)
     EXPECT_EQ(std::wstring(out).back(), L'>');
 }
 
-TEST(DriveExpression, AppendedAfterTheFilterTermAndCutAt399)
+TEST(DriveExpression, AppendedAfterTheFilterTermAndCutAtTheCapacity)
 {
     wchar_t prefix[KX_PREFIX_CHARS] = L"filter:\"Audio\"";
     KxAppendToPrefix(prefix, KX_PREFIX_CHARS, L"<C:\\|D:\\>");
@@ -106,9 +108,9 @@ TEST(DriveExpression, AppendedAfterTheFilterTermAndCutAt399)
     wchar_t empty[KX_PREFIX_CHARS] = L"";
     KxAppendToPrefix(empty, KX_PREFIX_CHARS, L"!C:\\");
     EXPECT_STREQ(empty, L"!C:\\");
-    std::wstring longExpression(500, L'x');
+    std::wstring longExpression(KX_PREFIX_CHARS, L'x');
     KxAppendToPrefix(prefix, KX_PREFIX_CHARS, longExpression.c_str());
-    EXPECT_EQ(wcslen(prefix), 399u);
+    EXPECT_EQ(wcslen(prefix), (size_t)KX_PREFIX_CHARS - 1);
 }
 
 TEST(FolderCapacity, FoldersGetTheirOwnShareOnlyWhileTheTotalStaysWithin500)
