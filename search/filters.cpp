@@ -14,7 +14,6 @@ int g_selectedFilter;
 namespace {
 
 constexpr int KX_FILTER_PATH_CHARS = 2048;
-constexpr int KX_CSV_LINE_CHARS = 2048;
 constexpr int KX_FILTER_DEBUG_CHARS = 700;
 
 // Used when Everything's own configuration cannot be read.
@@ -86,10 +85,46 @@ int KxCsvNextField(const wchar_t* line, int* at, wchar_t* out, int capacity)
     return more;
 }
 
-int KxFileExists(const wchar_t* path)
+// Only so much of Everything's files is read: a huge file must not hold an opening of the overlay.
+constexpr ULONGLONG KX_FILTER_FILE_LIMIT = 4ull * 1024 * 1024;
+// A csv line longer than this is no filter Everything wrote; it is passed over whole.
+constexpr int KX_CSV_LINE_CHARS = 65536;
+
+struct KxFileStamp {
+    int exists;
+    ULONGLONG size;
+    ULONGLONG writeTime;
+};
+
+// What the table was last built from: the same files, unchanged, give the same table.
+struct KxFilterOrigin {
+    int built;
+    KxFilterSources sources;
+    KxFileStamp stamps[KX_FILTER_SOURCE_CAPACITY];
+};
+KxFilterOrigin g_filterOrigin;
+
+KxFileStamp KxStampOf(const wchar_t* path)
 {
-    DWORD attributes = GetFileAttributesW(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(path, GetFileExInfoStandard, &data) || (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return {0, 0, 0};
+    return {1, ((ULONGLONG)data.nFileSizeHigh << 32) | data.nFileSizeLow,
+            ((ULONGLONG)data.ftLastWriteTime.dwHighDateTime << 32) | data.ftLastWriteTime.dwLowDateTime};
+}
+
+int KxSameOrigin(const KxFilterOrigin& a, const KxFilterOrigin& b)
+{
+    if (!a.built || !b.built || a.sources.count != b.sources.count || a.sources.fromSetting != b.sources.fromSetting)
+        return 0;
+    for (int i = 0; i < a.sources.count; ++i) {
+        const KxFileStamp &x = a.stamps[i], &y = b.stamps[i];
+        if (wcscmp(a.sources.items[i].path, b.sources.items[i].path) != 0 ||
+            a.sources.items[i].isCsv != b.sources.items[i].isCsv || x.exists != y.exists || x.size != y.size ||
+            x.writeTime != y.writeTime)
+            return 0;
+    }
+    return 1;
 }
 
 // folder\name; 0 when it does not fit, so a long folder never turns into another path.
@@ -103,35 +138,48 @@ int KxComposeConfigPath(const wchar_t* folder, const wchar_t* name, wchar_t* out
     return 1;
 }
 
-int KxReadCsvIfPresent(const wchar_t* folder)
+// Adds folder\\name (or name alone without a folder) unless it does not fit.
+void KxAddSource(KxFilterSources* sources, const wchar_t* folder, const wchar_t* name, int isCsv)
 {
-    wchar_t csv[KX_FILTER_PATH_CHARS];
-    return KxComposeConfigPath(folder, L"filters.csv", csv) && KxFileExists(csv) ? KxReadFiltersCsv(csv) : 0;
+    KxFilterSource& source = sources->items[sources->count];
+    source.isCsv = isCsv;
+    if (folder) {
+        if (!KxComposeConfigPath(folder, name, source.path)) return;
+    } else {
+        if (wcslen(name) >= (size_t)KX_FILTER_PATH_CHARS) return;
+        wcscpy(source.path, name);
+    }
+    sources->count++;
 }
 
-// EverythingIniPath names Everything's folder, its ini, or its filters.csv.
-int KxReadFiltersFromSetting(const wchar_t* setting)
+int KxEndsWithIgnoringCase(const wchar_t* text, const wchar_t* end)
 {
-    wchar_t path[KX_FILTER_PATH_CHARS];
-    lstrcpynW(path, setting, KX_FILTER_PATH_CHARS);
-    wchar_t folder[KX_FILTER_PATH_CHARS] = L"";
-    int hasFolder = 0, found = 0;
-    DWORD attributes = GetFileAttributesW(path);
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        lstrcpynW(folder, path, KX_FILTER_PATH_CHARS);
-        hasFolder = 1;
-        wchar_t ini[KX_FILTER_PATH_CHARS];
-        if (KxComposeConfigPath(folder, L"Everything.ini", ini)) found = KxReadIniFilters(ini);
-    } else {
-        found = KxReadIniFilters(path);
-        const wchar_t* slash = wcsrchr(path, L'\\');
-        if (slash) {
-            hasFolder = 1;
-            lstrcpynW(folder, path, (int)(slash - path) + 1);
-        }
+    size_t length = wcslen(text), endLength = wcslen(end);
+    return length >= endLength && KxEqualsIgnoringCase(text + length - endLength, end);
+}
+
+// Reads one source; its count as its reader gives it, 0 for a file too large to read.
+int KxReadFilterSource(const KxFilterSource& source, const KxFileStamp& stamp)
+{
+    if (!stamp.exists) return 0;
+    if (stamp.size > KX_FILTER_FILE_LIMIT) {
+        wchar_t line[KX_FILTER_DEBUG_CHARS];
+        _snwprintf(line, KX_FILTER_DEBUG_CHARS, L"Filters: %ls holds %llu bytes, more than %llu - not read.",
+                   source.path, stamp.size, KX_FILTER_FILE_LIMIT);
+        line[KX_FILTER_DEBUG_CHARS - 1] = L'\0';
+        KxDebugLog(line);
+        return 0;
     }
-    if (found == 0 && hasFolder) found = KxReadCsvIfPresent(folder);
-    if (found == 0)
+    return source.isCsv ? KxReadFiltersCsv(source.path) : KxReadIniFilters(source.path);
+}
+
+// The first source that yields filters gives the table's rows.
+int KxReadFilterSources(const KxFilterOrigin& origin)
+{
+    int found = 0;
+    for (int i = 0; i < origin.sources.count && found == 0; ++i)
+        found = KxReadFilterSource(origin.sources.items[i], origin.stamps[i]);
+    if (found == 0 && origin.sources.fromSetting)
         KxDebugLog(
             L"Filters: EverythingIniPath is set but neither an ini [Filters] section nor a filters.csv could be found "
             L"from it. Point EverythingIniPath directly at Everything's actual filters.csv path if this keeps "
@@ -139,16 +187,27 @@ int KxReadFiltersFromSetting(const wchar_t* setting)
     return found;
 }
 
-int KxReadFiltersFromAppData()
+// Reads a whole line without its line end; a line longer than the buffer is read to its end, given as
+// empty and reported as too long. 0 at the end of the file.
+int KxReadWholeLine(FILE* file, wchar_t* line, int capacity, int* tooLong)
 {
-    wchar_t appData[KX_FILTER_PATH_CHARS];
-    DWORD length = GetEnvironmentVariableW(L"APPDATA", appData, KX_FILTER_PATH_CHARS);
-    if (length == 0 || length >= KX_FILTER_PATH_CHARS) return 0;
-    wchar_t folder[KX_FILTER_PATH_CHARS], ini[KX_FILTER_PATH_CHARS];
-    if (!KxComposeConfigPath(appData, L"Everything", folder)) return 0;
-    int found = 0;
-    if (KxComposeConfigPath(folder, L"Everything.ini", ini) && KxFileExists(ini)) found = KxReadIniFilters(ini);
-    return found ? found : KxReadCsvIfPresent(folder);
+    wchar_t passedOver[256];
+    int length = 0, readAny = 0;
+    *tooLong = 0;
+    line[0] = L'\0';
+    for (;;) {
+        if (capacity - length < 2) *tooLong = 1;
+        wchar_t* piece = *tooLong ? passedOver : line + length;
+        if (!fgetws(piece, *tooLong ? 256 : capacity - length, file)) break;
+        readAny = 1;
+        int pieceLength = (int)wcslen(piece);
+        if (!*tooLong) length += pieceLength;
+        if (pieceLength > 0 && piece[pieceLength - 1] == L'\n') break;
+    }
+    if (*tooLong) length = 0;
+    while (length > 0 && (line[length - 1] == L'\r' || line[length - 1] == L'\n')) --length;
+    line[length] = L'\0';
+    return readAny;
 }
 
 void KxDebugLogFilterTable(int found)
@@ -206,31 +265,72 @@ int KxFindFilterByName(const KxFilter* filters, int count, const wchar_t* name)
     return 0;
 }
 
+void KxCsvNameBesideIni(const wchar_t* iniName, wchar_t* out, int capacity)
+{
+    // Everything<suffix>.ini keeps its filters in Filters<suffix>.csv (1.5a: Everything-1.5a.ini).
+    size_t length = wcslen(iniName);
+    int named = length >= 14 && _wcsnicmp(iniName, L"Everything", 10) == 0 && KxEndsWithIgnoringCase(iniName, L".ini");
+    int suffix = named ? (int)length - 14 : 0;
+    if (suffix == 0)
+        _snwprintf(out, capacity, L"filters.csv");
+    else
+        _snwprintf(out, capacity, L"Filters%.*ls.csv", suffix, iniName + 10);
+    out[capacity - 1] = L'\0';
+}
+
+void KxFilterSourcesFor(const wchar_t* setting, int settingIsFolder, const wchar_t* appData, KxFilterSources* sources)
+{
+    sources->count = 0;
+    sources->fromSetting = setting[0] && !KxEqualsIgnoringCase(setting, L"Auto");
+    if (sources->fromSetting) {
+        if (settingIsFolder) {
+            KxAddSource(sources, setting, L"Everything.ini", 0);
+            KxAddSource(sources, setting, L"filters.csv", 1);
+        } else if (KxEndsWithIgnoringCase(setting, L".csv")) {
+            KxAddSource(sources, nullptr, setting, 1);
+        } else {
+            KxAddSource(sources, nullptr, setting, 0);
+            const wchar_t* slash = wcsrchr(setting, L'\\');
+            if (!slash) return;
+            wchar_t folder[KX_FILTER_PATH_CHARS], csvName[KX_FILTER_NAME_CHARS];
+            lstrcpynW(folder, setting, (int)(slash - setting) + 1);
+            KxCsvNameBesideIni(slash + 1, csvName, KX_FILTER_NAME_CHARS);
+            KxAddSource(sources, folder, csvName, 1);
+        }
+        return;
+    }
+    wchar_t folder[KX_FILTER_PATH_CHARS];
+    if (!appData[0] || !KxComposeConfigPath(appData, L"Everything", folder)) return;
+    KxAddSource(sources, folder, L"Everything.ini", 0);
+    KxAddSource(sources, folder, L"filters.csv", 1);
+}
+
 int KxReadIniFilters(const wchar_t* path)
 {
-    for (int i = 1; i <= KX_FILTER_CAPACITY; ++i) {
+    int found = 0;
+    for (int i = 1; g_filterCount < KX_FILTER_CAPACITY; ++i) {
         wchar_t key[32], name[KX_FILTER_NAME_CHARS], search[KX_FILTER_SEARCH_CHARS];
         _snwprintf(key, 32, L"Filter%d_Name", i);
         GetPrivateProfileStringW(L"Filters", key, L"", name, KX_FILTER_NAME_CHARS, path);
-        if (!name[0]) return i - 1;
+        if (!name[0]) break;
         _snwprintf(key, 32, L"Filter%d_Search", i);
         GetPrivateProfileStringW(L"Filters", key, L"", search, KX_FILTER_SEARCH_CHARS, path);
         KxAppendFilter(name, search);
+        found++;
     }
-    return KX_FILTER_CAPACITY;
+    return found;
 }
 
 int KxReadFiltersCsv(const wchar_t* path)
 {
     FILE* file = _wfopen(path, L"r, ccs=UTF-8");
     if (!file) return 0;
-    wchar_t line[KX_CSV_LINE_CHARS];
-    int found = 0, firstLine = 1;
+    static wchar_t line[KX_CSV_LINE_CHARS];  // one reader at a time: the thread that opens the overlay
+    int found = 0, firstLine = 1, tooLong = 0, passedOver = 0;
     // Everything 1.5 keeps the search text in field 11; 1.4 names its column in the header.
     int searchField = KX_CSV_DEFAULT_SEARCH_FIELD;
-    while (fgetws(line, KX_CSV_LINE_CHARS, file)) {
-        int length = (int)wcslen(line);
-        while (length > 0 && (line[length - 1] == L'\r' || line[length - 1] == L'\n')) line[--length] = L'\0';
+    while (g_filterCount < KX_FILTER_CAPACITY && KxReadWholeLine(file, line, KX_CSV_LINE_CHARS, &tooLong)) {
+        passedOver += tooLong;
         // A byte-order mark the runtime left in place must not hide the header.
         const wchar_t* text = (firstLine && line[0] == 0xFEFF) ? line + 1 : line;
         if (!text[0]) continue;
@@ -249,23 +349,42 @@ int KxReadFiltersCsv(const wchar_t* path)
         found++;
     }
     fclose(file);
+    if (passedOver) {
+        wchar_t message[KX_FILTER_DEBUG_CHARS];
+        _snwprintf(message, KX_FILTER_DEBUG_CHARS, L"Filters: %d lines of %ls longer than %d characters passed over.",
+                   passedOver, path, KX_CSV_LINE_CHARS - 2);
+        message[KX_FILTER_DEBUG_CHARS - 1] = L'\0';
+        KxDebugLog(message);
+    }
     return found;
 }
 
 void KxLoadFilters()
 {
-    g_filterCount = 0;
-    KxAppendFilter(L"<All Files>", L"");
-    const wchar_t* iniSetting = g_settings.everythingIniPath;
-    int found = (iniSetting[0] && !KxEqualsIgnoringCase(iniSetting, L"Auto")) ? KxReadFiltersFromSetting(iniSetting)
-                                                                              : KxReadFiltersFromAppData();
-    if (found > 0) {
-        KxDebugLogFilterTable(found);
-    } else {
-        KxDebugLog(
-            L"Filters: could not read Everything's own config, using built-in defaults. Set [Everything] "
-            L"EverythingIniPath= in Korvex.cfg if Everything is a portable install.");
-        for (const KxFilter& filter : kBuiltInFilters) KxAppendFilter(filter.name, filter.search);
+    KxFilterOrigin origin{};
+    const wchar_t* setting = g_settings.everythingIniPath;
+    DWORD attributes = GetFileAttributesW(setting);
+    int isFolder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    wchar_t appData[KX_FILTER_PATH_CHARS];
+    DWORD length = GetEnvironmentVariableW(L"APPDATA", appData, KX_FILTER_PATH_CHARS);
+    if (length == 0 || length >= (DWORD)KX_FILTER_PATH_CHARS) appData[0] = L'\0';
+    KxFilterSourcesFor(setting, isFolder, appData, &origin.sources);
+    for (int i = 0; i < origin.sources.count; ++i) origin.stamps[i] = KxStampOf(origin.sources.items[i].path);
+    origin.built = 1;
+    // Files unchanged since the last opening give the same table: nothing is read again.
+    if (!KxSameOrigin(origin, g_filterOrigin)) {
+        g_filterCount = 0;
+        KxAppendFilter(L"<All Files>", L"");
+        int found = KxReadFilterSources(origin);
+        if (found > 0) {
+            KxDebugLogFilterTable(found);
+        } else {
+            KxDebugLog(
+                L"Filters: could not read Everything's own config, using built-in defaults. Set [Everything] "
+                L"EverythingIniPath= in Korvex.cfg if Everything is a portable install.");
+            for (const KxFilter& filter : kBuiltInFilters) KxAppendFilter(filter.name, filter.search);
+        }
+        g_filterOrigin = origin;
     }
     g_selectedFilter = g_settings.lastSelectedFilter[0]
                            ? KxFindFilterByName(g_filters, g_filterCount, g_settings.lastSelectedFilter)

@@ -22,15 +22,35 @@ extern int g_selectedFilter;
 // The selected filter; entry 0 when the selection is out of range.
 const KxFilter& KxSelectedFilter();
 
-// Rebuilds the table from Everything's own configuration (or the built-in set) and restores the
-// last selected filter.
+// The files that may hold Everything's filters, in the order they are tried.
+constexpr int KX_FILTER_SOURCE_CAPACITY = 2;
+struct KxFilterSource {
+    wchar_t path[2048];
+    int isCsv;  // else an ini with a [Filters] section
+};
+struct KxFilterSources {
+    int count;
+    int fromSetting;  // named by EverythingIniPath, not found in APPDATA
+    KxFilterSource items[KX_FILTER_SOURCE_CAPACITY];
+};
+
+// Rebuilds the table from Everything's own configuration (or the built-in set) when its files changed since
+// the last build, and restores the last selected filter.
 void KxLoadFilters();
-// Appends the [Filters] entries of an ini file; returns how many names it found.
+// Appends the [Filters] entries of an ini file while the table has room; returns how many it appended.
 int KxReadIniFilters(const wchar_t* path);
-// Appends the filters of a filters.csv; returns how many named rows it found, 0 when it cannot be opened.
+// Appends the filters of a filters.csv while the table has room; returns how many named rows it appended,
+// 0 when it cannot be opened.
 int KxReadFiltersCsv(const wchar_t* path);
 
-// Pure csv rules, tested directly.
+// Pure rules, tested directly.
+
+// Where the filters are looked for: EverythingIniPath names Everything's folder (its Everything.ini, then
+// its filters.csv), a csv of any name, or an ini (then the csv beside it); "Auto" or empty: APPDATA's
+// Everything folder. A path that does not fit is left out.
+void KxFilterSourcesFor(const wchar_t* setting, int settingIsFolder, const wchar_t* appData, KxFilterSources* sources);
+// The csv that Everything keeps beside its ini: Filters<suffix>.csv for Everything<suffix>.ini, else filters.csv.
+void KxCsvNameBesideIni(const wchar_t* iniName, wchar_t* out, int capacity);
 
 // Field number `field` (from 1) of a line into out (at most 1023 characters); 0 when the line ends before it.
 int KxCsvField(const wchar_t* line, int field, wchar_t* out, int capacity);

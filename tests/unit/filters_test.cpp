@@ -183,14 +183,14 @@ TEST_F(FiltersFixture, CsvOfEverything15AndFilesWithoutHeader)
     EXPECT_EQ(KxReadFiltersCsv((folder + L"missing.csv").c_str()), 0);
 }
 
-TEST_F(FiltersFixture, ReadersCountBeyondTheTableButKeepSixtyFourEntries)
+TEST_F(FiltersFixture, ReadersStopWhenTheTableIsFull)
 {
     std::string csv, ini = "[Other]\r\nFilter3_Name=elsewhere\r\n[Filters]\r\n";
     for (int i = 1; i <= 70; ++i) {
         std::string n = std::to_string(i);
         csv.append("F").append(n).append(",0,0,0,0,0,0,0,0,0,ext:f").append(n).append("\r\n");
     }
-    EXPECT_EQ(KxReadFiltersCsv(Write(L"many.csv", csv).c_str()), 70);
+    EXPECT_EQ(KxReadFiltersCsv(Write(L"many.csv", csv).c_str()), 63) << "nothing is read beyond the table";
     EXPECT_EQ(g_filterCount, KX_FILTER_CAPACITY);
     EXPECT_EQ(KxtUtf8(g_filters[63].name), "F63");
 
@@ -207,7 +207,7 @@ TEST_F(FiltersFixture, ReadersCountBeyondTheTableButKeepSixtyFourEntries)
         std::string n = std::to_string(i);
         full.append("Filter").append(n).append("_Name=N").append(n).append("\r\n");
     }
-    EXPECT_EQ(KxReadIniFilters(Write(L"full\\Everything.ini", full).c_str()), 64) << "reading stops after key 64";
+    EXPECT_EQ(KxReadIniFilters(Write(L"full\\Everything.ini", full).c_str()), 63) << "reading stops at a full table";
     EXPECT_EQ(g_filterCount, KX_FILTER_CAPACITY);
     EXPECT_EQ(KxReadIniFilters((folder + L"none.ini").c_str()), 0);
 }
@@ -266,4 +266,101 @@ TEST_F(FiltersFixture, NothingFoundGivesTheBuiltInSevenAndSaysWhyInTheDebugLog)
     SetEnvironmentVariableW(L"APPDATA", nullptr);
     Load(L"");
     EXPECT_EQ(g_filterCount, 8) << "no APPDATA: built-in filters";
+}
+
+TEST(FilterSources, TheSettingNamesAFolderACsvOfAnyNameOrAnIniWithItsOwnCsvBesideIt)
+{
+    struct Case {
+        const wchar_t* setting;
+        int isFolder;
+        const wchar_t* appData;
+        std::vector<std::pair<std::wstring, int>> sources;  // path, is a csv
+    } cases[] = {
+        {L"D:\\Everything", 1, L"", {{L"D:\\Everything\\Everything.ini", 0}, {L"D:\\Everything\\filters.csv", 1}}},
+        {L"D:\\E\\Everything.ini", 0, L"", {{L"D:\\E\\Everything.ini", 0}, {L"D:\\E\\filters.csv", 1}}},
+        {L"D:\\E\\Everything-1.5a.ini", 0, L"", {{L"D:\\E\\Everything-1.5a.ini", 0}, {L"D:\\E\\Filters-1.5a.csv", 1}}},
+        {L"D:\\E\\EVERYTHING-1.5A.INI", 0, L"", {{L"D:\\E\\EVERYTHING-1.5A.INI", 0}, {L"D:\\E\\Filters-1.5A.csv", 1}}},
+        {L"D:\\E\\my.ini", 0, L"", {{L"D:\\E\\my.ini", 0}, {L"D:\\E\\filters.csv", 1}}},
+        {L"D:\\E\\Filters-1.5a.csv", 0, L"", {{L"D:\\E\\Filters-1.5a.csv", 1}}},
+        {L"D:\\E\\mine.CSV", 0, L"", {{L"D:\\E\\mine.CSV", 1}}},
+        {L"Everything.ini", 0, L"", {{L"Everything.ini", 0}}},
+        {L"auto",
+         0,
+         L"C:\\AppData",
+         {{L"C:\\AppData\\Everything\\Everything.ini", 0}, {L"C:\\AppData\\Everything\\filters.csv", 1}}},
+        {L"",
+         0,
+         L"C:\\AppData",
+         {{L"C:\\AppData\\Everything\\Everything.ini", 0}, {L"C:\\AppData\\Everything\\filters.csv", 1}}},
+        {L"Auto", 0, L"", {}},
+    };
+    for (const Case& c : cases) {
+        KxFilterSources sources;
+        KxFilterSourcesFor(c.setting, c.isFolder, c.appData, &sources);
+        std::vector<std::pair<std::wstring, int>> got;
+        for (int i = 0; i < sources.count; ++i) got.push_back({sources.items[i].path, sources.items[i].isCsv});
+        EXPECT_EQ(got, c.sources) << KxtUtf8(c.setting);
+        EXPECT_EQ(sources.fromSetting, c.setting[0] && _wcsicmp(c.setting, L"auto") != 0) << KxtUtf8(c.setting);
+    }
+    // A folder so long that its files do not fit is never read under a shorter name.
+    std::wstring deep = L"D:\\" + std::wstring(2040, L'd');
+    KxFilterSources sources;
+    KxFilterSourcesFor(deep.c_str(), 1, L"", &sources);
+    EXPECT_EQ(sources.count, 0);
+}
+
+TEST_F(FiltersFixture, EverythingIniPathAtEverything15sFilesReadsItsOwnCsv)
+{
+    const char rows[] = "\"Audio\",0,0,0,0,0,0,0,0,0,\"ext:flac\",\r\n";
+    Write(L"v15\\Everything-1.5a.ini", "[Everything]\r\nrun_in_background=1\r\n");
+    Write(L"v15\\Filters-1.5a.csv", std::string(kEverything15Header) + rows);
+    Write(L"v15\\filters.csv", "Stale,0,0,0,0,0,0,0,0,0,ext:old\r\n");
+    Write(L"v15\\Mine-Filters.csv", "Mine,0,0,0,0,0,0,0,0,0,ext:mine\r\n");
+    Load(folder + L"v15\\Everything-1.5a.ini");
+    EXPECT_EQ(Table(), (FilterRows{{"<All Files>", ""}, {"Audio", "ext:flac"}})) << "not the stale filters.csv";
+    Load(folder + L"v15\\Mine-Filters.csv");
+    EXPECT_EQ(Table(), (FilterRows{{"<All Files>", ""}, {"Mine", "ext:mine"}})) << "a csv of any name";
+}
+
+TEST_F(FiltersFixture, ALongCsvLineIsOneFilterAndAnOverlongOneIsPassedOverWhole)
+{
+    lstrcpynW(g_configPath, (folder + L"Korvex.cfg").c_str(), 2048);
+    g_settings.everythingDebug = 1;
+    std::string search(2100, 'a');
+    std::string overlong(70000, 'b');
+    std::wstring path =
+        Write(L"long.csv", "Long,0,0,0,0,0,0,0,0,0,\"" + search + ";mp3;PHANTOM\"\r\n" + "Huge,0,0,0,0,0,0,0,0,0,\"" +
+                               overlong + "\",\"Phantom2\"\r\n" + "After,0,0,0,0,0,0,0,0,0,ext:x\r\n");
+    EXPECT_EQ(KxReadFiltersCsv(path.c_str()), 2);
+    ASSERT_EQ(g_filterCount, 3);
+    EXPECT_EQ(KxtUtf8(g_filters[1].name), "Long");
+    EXPECT_EQ(KxtUtf8(g_filters[1].search), std::string(511, 'a')) << "the field is cut where the table says";
+    EXPECT_EQ(KxtUtf8(g_filters[2].name), "After") << "the line after an overlong one is read as itself";
+    EXPECT_GE(KxtFindLine(KxtReadLogLines(folder + L"Korvex.debug.log"), "Filters: 1 lines of "), 0);
+}
+
+TEST_F(FiltersFixture, UnchangedFilesAreNotReadAgainAndHugeOnesNotAtAll)
+{
+    lstrcpynW(g_configPath, (folder + L"Korvex.cfg").c_str(), 2048);
+    g_settings.everythingDebug = 1;
+    std::wstring ini =
+        Write(L"cached\\Everything.ini", "[Filters]\r\nFilter1_Name=Audio\r\nFilter1_Search=ext:mp3\r\n");
+    Load(folder + L"cached", L"audio");
+    ASSERT_EQ(g_filterCount, 2);
+    lstrcpynW(g_filters[1].name, L"Marked", KX_FILTER_NAME_CHARS);
+    Load(folder + L"cached", L"marked");
+    EXPECT_EQ(KxtUtf8(g_filters[1].name), "Marked") << "the same file, unchanged: not read again";
+    EXPECT_EQ(g_selectedFilter, 1) << "the selection is restored at every opening";
+
+    Write(L"cached\\Everything.ini", "[Filters]\r\nFilter1_Name=Video\r\nFilter1_Search=ext:mp4;mkv\r\n");
+    Load(folder + L"cached");
+    EXPECT_EQ(Table(), (FilterRows{{"<All Files>", ""}, {"Video", "ext:mp4;mkv"}})) << "a change is read";
+
+    std::string huge = "[Filters]\r\nFilter1_Name=Huge\r\nFilter1_Search=x\r\n;" + std::string(5 * 1024 * 1024, 'z');
+    Write(L"huge\\Everything.ini", huge);
+    Load(folder + L"huge");
+    EXPECT_EQ(g_filterCount, 8) << "too large to read: the built-in filters";
+    EXPECT_GE(KxtFindLine(KxtReadLogLines(folder + L"Korvex.debug.log"),
+                          "Everything.ini holds " + std::to_string(huge.size()) + " bytes, more than"),
+              0);
 }
