@@ -5,10 +5,10 @@
 
 #include "config/settings.h"
 #include "config/theme.h"
+#include "core/module_path.h"
 #include "core/host_interface.h"
 #include "core/host_send.h"
 #include "core/log.h"
-#include "core/module_path.h"
 #include "overlay/header_sort.h"
 #include "overlay/list_selection.h"
 #include "overlay/overlay_input.h"
@@ -36,8 +36,8 @@ void KxLookUpDwm()
 {
     if (g_dwmLookedUp) return;
     g_dwmLookedUp = true;
-    g_dwmSetWindowAttribute =
-        reinterpret_cast<KxDwmSetWindowAttributeProc>(KxFindSystemFunction(L"dwmapi.dll", "DwmSetWindowAttribute"));
+    g_dwmSetWindowAttribute = reinterpret_cast<KxDwmSetWindowAttributeProc>(
+        KxFindSystemFunction(L"dwmapi.dll", "DwmSetWindowAttribute"));
 }
 
 // Cloaking keeps the desktop from showing the window before its first complete frame.
@@ -59,9 +59,9 @@ void KxCreateOverlayWindow(HWND owner)
     RegisterClassW(&overlayClass);
     KxForgetOverlayLayout();
     // The procedure's creation step needs the handle before CreateWindowExW returns.
-    g_overlayWnd =
-        CreateWindowExW(WS_EX_TOOLWINDOW, L"KorvexOverlay", L"Korvex", WS_POPUP | WS_CLIPCHILDREN | WS_BORDER, 0, 0, 10,
-                        10, owner, nullptr, g_pluginModule, nullptr);
+    g_overlayWnd = CreateWindowExW(WS_EX_TOOLWINDOW, L"KorvexOverlay", L"Korvex",
+                                   WS_POPUP | WS_CLIPCHILDREN | WS_BORDER, 0, 0, 10, 10, owner, nullptr,
+                                   g_pluginModule, nullptr);
 }
 
 // The window belongs to the host found at this opening (created early, it had none).
@@ -110,10 +110,9 @@ void KxFollowHost(HWND host)
     g_winEventHook = SetWinEventHook(EVENT_OBJECT_LOCATIONCHANGE, EVENT_OBJECT_LOCATIONCHANGE, nullptr,
                                      KxFollowHostProc, processId, threadId, WINEVENT_OUTOFCONTEXT);
     if (!g_winEventHook)
-        KxLog(
-            L"KxOpenOverlay: SetWinEventHook failed (GetLastError=%lu) - overlay won't follow TC if it's "
-            L"moved/resized until the next open.",
-            GetLastError());
+        KxLog(L"KxOpenOverlay: SetWinEventHook failed (GetLastError=%lu) - overlay won't follow TC if it's "
+              L"moved/resized until the next open.",
+              GetLastError());
 }
 
 }  // namespace
@@ -237,7 +236,8 @@ int KxSendHostChangeDir(HWND hostWindow, const wchar_t* path)
     // A lone surrogate would reach the host as U+FFFD, naming another path: such a path is not sent.
     int bytes = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, path, -1, nullptr, 0, nullptr, nullptr);
     if (bytes <= 0) {
-        KxLog(L"KxSendHostChangeDir: %ls cannot be said in UTF-8 (GetLastError=%lu) - not sent.", path, GetLastError());
+        KxLog(L"KxSendHostChangeDir: %ls cannot be said in UTF-8 (GetLastError=%lu) - not sent.", path,
+              GetLastError());
         return 0;
     }
     char* utf8 = (char*)malloc(bytes);

@@ -48,8 +48,8 @@ bool g_layoutApplied;
 
 HWND KxCreateChild(HWND parent, const wchar_t* className, const wchar_t* text, DWORD style, int id)
 {
-    HWND child =
-        CreateWindowExW(0, className, text, style, 0, 0, 0, 0, parent, (HMENU)(INT_PTR)id, g_pluginModule, nullptr);
+    HWND child = CreateWindowExW(0, className, text, style, 0, 0, 0, 0, parent, (HMENU)(INT_PTR)id, g_pluginModule,
+                                 nullptr);
     SendMessageW(child, WM_SETFONT, (WPARAM)g_theme.font, TRUE);
     return child;
 }
@@ -83,9 +83,10 @@ void KxOnOverlayCreate(HWND overlay)
     g_filterButton = KxCreateChild(overlay, L"BUTTON", KxSelectedFilter().name, button, KX_ID_FILTER);
     g_scopeButton = KxCreateChild(overlay, L"BUTTON", KxDriveScopeLabel(g_settings.driveScope), button, KX_ID_SCOPE);
     g_closeButton = KxCreateChild(overlay, L"BUTTON", L"\u2716", button, KX_ID_CLOSE);
-    g_listWnd = KxCreateChild(
-        overlay, L"LISTBOX", L"",
-        WS_CHILD | LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_NOINTEGRALHEIGHT | LBS_EXTENDEDSEL | LBS_NODATA, KX_ID_LIST);
+    g_listWnd = KxCreateChild(overlay, L"LISTBOX", L"",
+                              WS_CHILD | LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_NOINTEGRALHEIGHT | LBS_EXTENDEDSEL |
+                                  LBS_NODATA,
+                              KX_ID_LIST);
     SendMessageW(g_listWnd, LB_SETITEMHEIGHT, 0, g_theme.rowHeight);
     KxSubclassOverlayControls();
     KxCreateTooltip(overlay);
@@ -105,30 +106,24 @@ LRESULT KxOnOverlayCommand(HWND overlay, WPARAM wParam, LPARAM lParam)
 {
     int id = LOWORD(wParam), code = HIWORD(wParam);
     switch (id) {
-        case KX_ID_EDIT:
-            if (code == EN_CHANGE) KxOnEditChange(overlay);
-            return 0;
-        case KX_ID_CLEAR:
-            KxClearSearch();
-            SetFocus(g_editWnd);
-            return 0;
-        case KX_ID_CLOSE:
-            KxCloseOverlay();
-            return 0;
-        case KX_ID_FILTER:
-            KxShowFilterMenu();
-            return 0;
-        case KX_ID_SCOPE:
-            KxShowScopeMenu();
-            return 0;
-        case KX_ID_LIST:
-            if (code == LBN_SELCHANGE) {
-                KxCommitHistoryIfTyped();
-                g_currentRow = (int)SendMessageW(g_listWnd, LB_GETCARETINDEX, 0, 0);
-            } else if (code == LBN_DBLCLK) {
-                KxActivateSelectedResults();
-            }
-            return 0;
+    case KX_ID_EDIT:
+        if (code == EN_CHANGE) KxOnEditChange(overlay);
+        return 0;
+    case KX_ID_CLEAR:
+        KxClearSearch();
+        SetFocus(g_editWnd);
+        return 0;
+    case KX_ID_CLOSE: KxCloseOverlay(); return 0;
+    case KX_ID_FILTER: KxShowFilterMenu(); return 0;
+    case KX_ID_SCOPE: KxShowScopeMenu(); return 0;
+    case KX_ID_LIST:
+        if (code == LBN_SELCHANGE) {
+            KxCommitHistoryIfTyped();
+            g_currentRow = (int)SendMessageW(g_listWnd, LB_GETCARETINDEX, 0, 0);
+        } else if (code == LBN_DBLCLK) {
+            KxActivateSelectedResults();
+        }
+        return 0;
     }
     return DefWindowProcW(overlay, WM_COMMAND, wParam, lParam);
 }
@@ -211,8 +206,7 @@ void KxDrawOverlayButton(const DRAWITEMSTRUCT* item)
     } else {
         COLORREF base = isClose ? g_theme.background : g_theme.inputBackground;
         fill = pressed ? KxBlendColor(base, g_theme.inputText, 22)
-               : hot   ? KxBlendColor(base, g_theme.inputText, 12)
-                       : base;
+                       : hot ? KxBlendColor(base, g_theme.inputText, 12) : base;
     }
     HBRUSH brush = CreateSolidBrush(fill);
     FillRect(dc, &item->rcItem, brush);
@@ -309,51 +303,36 @@ COLORREF KxBlendColor(COLORREF base, COLORREF other, int percent)
 LRESULT CALLBACK KxOverlayWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-        case WM_CREATE:
-            KxOnOverlayCreate(window);
-            return 0;
-        case WM_DESTROY:
-            g_overlayWnd = nullptr;
-            return 0;
-        case WM_PAINT:
-            KxOnOverlayPaint(window);
-            return 0;
-        case WM_ERASEBKGND:
-            return 1;
-        case WM_ACTIVATE:
-            return 0;
-        case WM_DRAWITEM: {
-            const DRAWITEMSTRUCT* item = (const DRAWITEMSTRUCT*)lParam;
-            if (item->CtlID == KX_ID_LIST)
-                KxDrawResultRow(item);
-            else
-                KxDrawOverlayButton(item);
-            return TRUE;
-        }
-        case WM_CTLCOLOREDIT:
-            return KxOnControlColour((HDC)wParam, true);
-        case WM_CTLCOLORLISTBOX:
-        case WM_CTLCOLORBTN:
-        case WM_CTLCOLORSTATIC:
-            return KxOnControlColour((HDC)wParam, false);
-        case WM_COMMAND:
-            return KxOnOverlayCommand(window, wParam, lParam);
-        case WM_TIMER:
-            KxOnOverlayTimer(window, wParam);
-            return 0;
-        case WM_KX_LOOK_AT_DRIVES:
-            KxRefreshDrives();
-            return 0;
-        case WM_CONTEXTMENU:
-            if ((HWND)wParam != g_listWnd) break;
-            KxOnListContextMenu(lParam);
-            return 0;
-        case WM_LBUTTONDOWN: {
-            POINT point{(short)LOWORD(lParam), (short)HIWORD(lParam)};
-            if (g_resultCount < 1 || !PtInRect(&g_headerRect, point)) break;
-            KxSortByColumn(KxHeaderColumnAt(point));
-            return 0;
-        }
+    case WM_CREATE: KxOnOverlayCreate(window); return 0;
+    case WM_DESTROY: g_overlayWnd = nullptr; return 0;
+    case WM_PAINT: KxOnOverlayPaint(window); return 0;
+    case WM_ERASEBKGND: return 1;
+    case WM_ACTIVATE: return 0;
+    case WM_DRAWITEM: {
+        const DRAWITEMSTRUCT* item = (const DRAWITEMSTRUCT*)lParam;
+        if (item->CtlID == KX_ID_LIST)
+            KxDrawResultRow(item);
+        else
+            KxDrawOverlayButton(item);
+        return TRUE;
+    }
+    case WM_CTLCOLOREDIT: return KxOnControlColour((HDC)wParam, true);
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORSTATIC: return KxOnControlColour((HDC)wParam, false);
+    case WM_COMMAND: return KxOnOverlayCommand(window, wParam, lParam);
+    case WM_TIMER: KxOnOverlayTimer(window, wParam); return 0;
+    case WM_KX_LOOK_AT_DRIVES: KxRefreshDrives(); return 0;
+    case WM_CONTEXTMENU:
+        if ((HWND)wParam != g_listWnd) break;
+        KxOnListContextMenu(lParam);
+        return 0;
+    case WM_LBUTTONDOWN: {
+        POINT point{(short)LOWORD(lParam), (short)HIWORD(lParam)};
+        if (g_resultCount < 1 || !PtInRect(&g_headerRect, point)) break;
+        KxSortByColumn(KxHeaderColumnAt(point));
+        return 0;
+    }
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }
@@ -400,7 +379,8 @@ void KxLayoutOverlay()
     g_shownRows = layout.shownRows;
     g_listOverflow = layout.listOverflow;
     g_headerRect = layout.header;
-    bool resized = !g_layoutApplied || layout.width != g_appliedLayout.width || layout.height != g_appliedLayout.height;
+    bool resized = !g_layoutApplied || layout.width != g_appliedLayout.width ||
+                   layout.height != g_appliedLayout.height;
     if (!g_layoutApplied || KxLayoutWindowMoved(g_appliedLayout, layout))
         SetWindowPos(g_overlayWnd, HWND_TOP, layout.left, layout.top, layout.width, layout.height, SWP_NOACTIVATE);
     bool childrenMoved = KxPlaceChildren(layout);

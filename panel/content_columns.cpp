@@ -6,6 +6,7 @@
 #include "core/log.h"
 #include "panel/ansi_text.h"
 #include "panel/host_plugin_api.h"
+#include "panel/virtual_folder.h"
 
 volatile LONG g_contentLogQuiet;
 
@@ -30,12 +31,18 @@ int KxDescribeField(int index, const char* const* names, int count, char* fieldN
     return ft_string;
 }
 
-// The value in UTF-16; out holds KX_PATH_CHARS.
-void KxComposeFieldValue(KxContentField field, const wchar_t* fileName, wchar_t* value)
+// The value in UTF-16; out holds KX_PATH_CHARS. The file-system family names an item of the virtual folder
+// by its whole path, so an item below a published folder shows its own real path.
+void KxComposeFieldValue(KxContentField field, int virtualName, const wchar_t* fileName, wchar_t* value)
 {
     value[0] = L'\0';
     if (field == KX_FIELD_STATUS) {
         lstrcpynW(value, L"Active", KX_PATH_CHARS);
+        return;
+    }
+    if (virtualName && fileName && fileName[0] == L'\\') {
+        int isFolder = 0;
+        if (!KxResolveVirtualPath(fileName, value, &isFolder)) value[0] = L'\0';
         return;
     }
     KxPublishedEntry entry;
@@ -56,7 +63,7 @@ int KxAnswerValue(const wchar_t* exportName, const KxContentField* fields, int c
     const wchar_t* fileName = KxHostTextToWide(ansiFileName, wide);
     if (index < 0 || index >= count) return ft_nosuchfield;
     wchar_t value[KX_PATH_CHARS];
-    KxComposeFieldValue(fields[index], fileName, value);
+    KxComposeFieldValue(fields[index], fields == kFsFields, fileName, value);
     char ansi[KX_VALUE_BYTES];
     // Missing characters show as '?', never as another path's letters; the host's buffer may cut the text.
     if (KxWideToAnsi(value, ansi, KX_VALUE_BYTES) < 0) ansi[0] = '\0';
@@ -70,7 +77,7 @@ int KxAnswerValueW(const wchar_t* exportName, const KxContentField* fields, int 
     KxNoteFirstValueCall(exportName, index);
     if (index < 0 || index >= count) return ft_nosuchfield;
     wchar_t value[KX_PATH_CHARS];
-    KxComposeFieldValue(fields[index], fileName, value);
+    KxComposeFieldValue(fields[index], fields == kFsFields, fileName, value);
     int capacity = maxlen / (int)sizeof(wchar_t);
     if (fieldValue && capacity > 0) KxCopyWideCut(value, (wchar_t*)fieldValue, capacity);
     return ft_stringw;

@@ -17,13 +17,10 @@ constexpr int KX_TOKEN_LAST_START = 899;
 int KxScopeTakesDrive(int scope, BYTE scopeClass)
 {
     switch (scope) {
-        case KX_SCOPE_LOCAL:
-        case KX_SCOPE_NETWORK:
-            return scopeClass == 2 || scopeClass == 3;
-        case KX_SCOPE_FIXED:
-            return scopeClass == 3;
-        default:
-            return 0;
+    case KX_SCOPE_LOCAL:
+    case KX_SCOPE_NETWORK: return scopeClass == 2 || scopeClass == 3;
+    case KX_SCOPE_FIXED: return scopeClass == 3;
+    default: return 0;
     }
 }
 

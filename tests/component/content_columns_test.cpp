@@ -3,6 +3,7 @@
 #include "component/panel_fixture.h"
 #include "panel/content_columns.h"
 #include "panel/host_plugin_api.h"
+#include "peers/everything_peer_launcher.h"
 #include "support/test_support.h"
 
 namespace {
@@ -72,4 +73,25 @@ TEST_F(PanelFixture, ContentColumnsLogOnlyUntilTheFirstValueCall)
     EXPECT_EQ(LogCount("ContentGetValue("), 1);
     EXPECT_EQ(LogCount("] ContentGetDetectString(maxlen=16)"), 3) << "always logged";
     EXPECT_EQ(KxtReadLogLines(LogPath()).size(), 6u);
+}
+
+TEST_F(PublishedTreeFixture, ThePathColumnBelowAPublishedFolderShowsThatItemsOwnPath)
+{
+    // An item below Photos that shares its name with the top-level entry report.pdf.
+    ASSERT_TRUE(KxtCreateTree(tree, {{L"Photos\\report.pdf", 3, 0}}));
+    struct Case {
+        const char* file;
+        std::string path;
+    } cases[] = {
+        {"\\Photos\\report.pdf", Ansi(L"Photos\\report.pdf")},
+        {"\\Photos\\2024\\b.jpg", Ansi(L"Photos\\2024\\b.jpg")},
+        {"\\Photos\\2024", Ansi(L"Photos\\2024")},
+        {"\\Photos", Ansi(L"Photos")},
+        {"\\report.pdf", Ansi(L"docs\\report.pdf")},
+        {"\\Photos\\..\\..\\secret.txt", ""},
+        {"\\nosuch\\a.jpg", ""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(KxtValue(FsContentGetValue, c.file, 0), c.path) << c.file;
+    EXPECT_EQ(KxtValue(ContentGetValue, "C:\\elsewhere\\report.pdf", 1), Ansi(L"docs\\report.pdf"))
+        << "the content family still names the entry by its last component";
 }

@@ -12,8 +12,16 @@ TEST(PathToken, RecognisedInAnyCaseAndGluedButOnlyBeforeTheEndOrWhiteSpace)
         const wchar_t* text;
         int offset;
     } cases[] = {
-        {L"path:.", 0},   {L"report path:. pdf", 7}, {L"PATH:. x", 0},         {L"Path:.\tx", 0}, {L"reportpath:.", 6},
-        {L"path:.x", -1}, {L"path:.. x", -1},        {L"path:.x path:. y", 8}, {L"path: .", -1},  {L"", -1},
+        {L"path:.", 0},
+        {L"report path:. pdf", 7},
+        {L"PATH:. x", 0},
+        {L"Path:.\tx", 0},
+        {L"reportpath:.", 6},
+        {L"path:.x", -1},
+        {L"path:.. x", -1},
+        {L"path:.x path:. y", 8},
+        {L"path: .", -1},
+        {L"", -1},
         {L"path:", -1},
     };
     for (const Case& c : cases) EXPECT_EQ(KxFindPathToken(c.text), c.offset) << KxtUtf8(c.text);
