@@ -32,14 +32,37 @@ const KxDefaultEntry kDefaults[] = {
     {L"Safety", L"AllowDelete", L"N"},
 };
 
+// The file is ours and small; one far larger is not read at all: reading it would hold the thread that serves
+// the desktop's keyboard hook for seconds.
+constexpr ULONGLONG KX_SETTINGS_FILE_LIMIT = 1024 * 1024;
+
+// Set while the file is too large to read: every value is then its default, and nothing is written back (a
+// write would read it whole too).
+bool g_settingsTooLarge;
+
 void KxReadText(const wchar_t* section, const wchar_t* key, const wchar_t* fallback, wchar_t* out, int capacity)
 {
-    GetPrivateProfileStringW(section, key, fallback, out, capacity, g_configPath);
+    if (g_settingsTooLarge)
+        lstrcpynW(out, fallback, capacity);
+    else
+        GetPrivateProfileStringW(section, key, fallback, out, capacity, g_configPath);
 }
 
 int KxReadInt(const wchar_t* section, const wchar_t* key, int fallback)
 {
-    return (int)GetPrivateProfileIntW(section, key, fallback, g_configPath);
+    return g_settingsTooLarge ? fallback : (int)GetPrivateProfileIntW(section, key, fallback, g_configPath);
+}
+
+// 1 (and a log line) when the file is too large to read.
+int KxSettingsFileTooLarge()
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(g_configPath, GetFileExInfoStandard, &data)) return 0;
+    ULONGLONG size = ((ULONGLONG)data.nFileSizeHigh << 32) | data.nFileSizeLow;
+    if (size <= KX_SETTINGS_FILE_LIMIT) return 0;
+    KxLog(L"KxLoadSettings: %ls holds %llu bytes, more than %llu - not read.", g_configPath, size,
+          KX_SETTINGS_FILE_LIMIT);
+    return 1;
 }
 
 // Exactly one word turns a switch on (Y) or off (N); anything else is the other state.
@@ -144,6 +167,7 @@ void KxWriteDefaults()
 void KxLoadSettings()
 {
     if (g_configPath[0] == L'\0') KxPathBesideModule(L"Korvex.cfg", g_configPath, 2048);
+    g_settingsTooLarge = KxSettingsFileTooLarge();
     KxSettings& s = g_settings;
     wchar_t text[32];
 
@@ -183,6 +207,12 @@ void KxReloadSettingsIfChanged()
 {
     ULONGLONG writeTime = 0;
     if (!KxReadWriteTime(writeTime) || writeTime == g_settingsWriteTime) return;
+    // The values in memory stay; the same file is not looked at again until it changes.
+    if (KxSettingsFileTooLarge()) {
+        g_settingsWriteTime = writeTime;
+        g_settingsTooLarge = true;
+        return;
+    }
     wchar_t letter = g_settings.hotkeyLetter;
     KxLoadSettings();
     g_settings.hotkeyLetter = letter;
@@ -214,6 +244,7 @@ void KxKeepOwnWrite(bool wasOurs)
 void KxSaveLastSelectedFilter(const KxFilter& filter)
 {
     lstrcpynW(g_settings.lastSelectedFilter, filter.name, 128);
+    if (g_settingsTooLarge) return;
     bool ours = KxSettingsFileIsOurs();
     KxWriteQuotedText(L"Filters", L"LastSelectedFilter", g_settings.lastSelectedFilter);
     KxKeepOwnWrite(ours);
@@ -221,6 +252,7 @@ void KxSaveLastSelectedFilter(const KxFilter& filter)
 
 void KxSaveDriveScope()
 {
+    if (g_settingsTooLarge) return;
     bool ours = KxSettingsFileIsOurs();
     WritePrivateProfileStringW(L"Filters", L"DriveScope", KxDriveScopeName(g_settings.driveScope), g_configPath);
     KxKeepOwnWrite(ours);
@@ -229,7 +261,7 @@ void KxSaveDriveScope()
 void KxAddToSearchHistory(const wchar_t* text)
 {
     if (!g_settings.searchHistory || !text) return;
-    if (!KxHistoryAdd(g_settings.history, text)) return;
+    if (!KxHistoryAdd(g_settings.history, text) || g_settingsTooLarge) return;
     bool ours = KxSettingsFileIsOurs();
     KxWriteHistory(g_settings.history);
     KxKeepOwnWrite(ours);

@@ -493,3 +493,29 @@ TEST_F(SettingsFile, QuotedSearchesAndFilterNamesReadBackAsTheyWere)
     EXPECT_EQ(std::wstring(g_settings.history.entries[0]), longest);
     for (int i = 0; i < 6; ++i) EXPECT_STREQ(g_settings.history.entries[6 - i], kept[i]);
 }
+
+TEST_F(SettingsFile, AFileTooLargeToReadGivesDefaultsAtStartAndKeepsTheValuesLater)
+{
+    // What a runaway history or a pasted log would make of the file: far more than any settings need.
+    std::wstring padding = L";" + std::wstring(600 * 1024, L'x') + L"\r\n";
+    std::wstring huge = L"[Display]\r\nHotkey=Ctrl+Alt+G\r\nLogging=Y\r\n[Everything]\r\nMaxResults=70\r\n" + padding;
+    WriteAt(huge, kTime2020);
+    KxLoadSettings();
+    ExpectDefaults("", " (too large at start-up)");
+    EXPECT_GE(KxtFindLine(KxtReadLogLines(logPath), "KxLoadSettings: " + KxtUtf8(path) + " holds "), 0);
+
+    WriteAt(L"[Display]\r\nLogging=Y\r\n[Everything]\r\nMaxResults=50\r\n", kTime2020 + kSecond);
+    KxReloadSettingsIfChanged();
+    EXPECT_EQ(g_settings.maxResults, 50) << "a file of normal size is read again";
+
+    WriteAt(huge, kTime2020 + 2 * kSecond);
+    KxReloadSettingsIfChanged();
+    EXPECT_EQ(g_settings.maxResults, 50) << "the values in memory stay";
+    KxFilter filter{};
+    lstrcpynW(filter.name, L"Pictures", 128);
+    KxSaveLastSelectedFilter(filter);
+    KxAddToSearchHistory(L"annual report");
+    EXPECT_EQ(KxtReadUnicodeFile(path), huge) << "nothing is written into it";
+    EXPECT_STREQ(g_settings.lastSelectedFilter, L"Pictures") << "the choice still holds for this session";
+    EXPECT_EQ(KxtCountLines(KxtReadLogLines(logPath), "KxLoadSettings: " + KxtUtf8(path) + " holds "), 2);
+}
