@@ -5,6 +5,7 @@
 #include <string.h>
 #include <wchar.h>
 
+#include "core/clipboard_snapshot.h"
 #include "core/host_interface.h"
 #include "core/host_send.h"
 #include "core/log.h"
@@ -83,12 +84,17 @@ void KxCopyTextToClipboard(HWND owner, const wchar_t* text)
     }
     memcpy(locked, text, bytes);
     GlobalUnlock(memory);
-    if (!OpenClipboard(owner)) {
+    // A clipboard manager or a remote desktop client may hold the clipboard for a moment.
+    if (!KxOpenClipboardBriefly(owner)) {
+        KxLog(L"KxCopyTextToClipboard: the clipboard is held by another program - nothing copied.");
         GlobalFree(memory);
         return;
     }
     EmptyClipboard();
-    if (!SetClipboardData(CF_UNICODETEXT, memory)) GlobalFree(memory);
+    if (!SetClipboardData(CF_UNICODETEXT, memory)) {
+        KxLog(L"KxCopyTextToClipboard: SetClipboardData FAILED (GetLastError=%lu) - nothing copied.", GetLastError());
+        GlobalFree(memory);
+    }
     CloseClipboard();
 }
 
