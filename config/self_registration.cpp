@@ -273,9 +273,14 @@ void KxSelfRegisterCustomColumnsView()
               contents, file);
         return;
     }
+    // The user may have set some keys of the view by hand: only the empty or missing ones are added.
     BOOL ok = TRUE;
-    for (const KxIniEntry& entry : KX_CUSTOM_COLUMNS)
+    for (const KxIniEntry& entry : KX_CUSTOM_COLUMNS) {
+        wchar_t value[64];
+        GetPrivateProfileStringW(section, entry.key, L"", value, 64, file);
+        if (value[0]) continue;
         ok = WritePrivateProfileStringW(section, entry.key, entry.value, file) && ok;
+    }
     KxLog(
         L"KxSelfRegisterCustomColumnsView: %ls writing [%ls] (Name/Ext/Path view, AutoLoad=1) to %ls. Restart Total "
         L"Commander for this to be picked up if it just got added.",
