@@ -9,6 +9,7 @@
 #include "core/log.h"
 #include "core/module_path.h"
 #include "overlay/filter_menu.h"
+#include "overlay/list_tooltip.h"
 #include "overlay/list_selection.h"
 #include "overlay/overlay_input.h"
 #include "overlay/overlay_layout.h"
@@ -356,6 +357,8 @@ void KxForgetOverlayLayout()
 void KxLayoutOverlay()
 {
     if (!g_overlayWnd) return;
+    // Each new list, sort, close and move comes through here; the tip's row may now hold another hit.
+    KxHideListTooltip();
     KxLayoutInput input{};
     input.panel = g_panelRect;
     input.positionTop = g_settings.position == KX_POSITION_TOP;
@@ -431,6 +434,7 @@ void KxSortByColumn(int column)
     KxSortResults(g_results, g_resultCount, g_sortColumn, g_sortDescending);
     if (g_overlayWnd) InvalidateRect(g_overlayWnd, &g_headerRect, FALSE);
     KxRecountResultList();
-    // The marks stay on row numbers that now hold other hits; Enter must never publish those.
-    KxSelectOnlyRow(-1);
+    // The marks, caret and anchor stay on row numbers that now hold other hits: start again as a new list,
+    // so that Shift extends from the row shown and Enter publishes only what is highlighted.
+    KxSelectOnlyRow(g_resultCount > 0 ? 0 : -1);
 }
