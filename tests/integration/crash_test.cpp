@@ -35,8 +35,11 @@ void KxtResumeInExit(CONTEXT* context, ULONG_PTR stackTop)
 LONG CALLBACK KxtHostHandler(EXCEPTION_POINTERS* pointers)
 {
     DWORD code = pointers->ExceptionRecord->ExceptionCode;
-    if (code == EXCEPTION_ACCESS_VIOLATION && pointers->ExceptionRecord->NumberParameters >= 2) {
-        InterlockedIncrement(&g_faultedThreads);
+    // A breakpoint's thread also ends there: 32-bit Wine leaves the instruction pointer one byte back,
+    // inside the call that raised it, where continuing would run half an instruction.
+    bool faulted = code == EXCEPTION_ACCESS_VIOLATION && pointers->ExceptionRecord->NumberParameters >= 2;
+    if (faulted || code == EXCEPTION_BREAKPOINT) {
+        if (faulted) InterlockedIncrement(&g_faultedThreads);
 #ifdef _WIN64
         KxtResumeInExit(pointers->ContextRecord, pointers->ContextRecord->Rsp);
 #else
@@ -44,10 +47,16 @@ LONG CALLBACK KxtHostHandler(EXCEPTION_POINTERS* pointers)
 #endif
         return EXCEPTION_CONTINUE_EXECUTION;
     }
-    if (code == EXCEPTION_ACCESS_VIOLATION || code == EXCEPTION_BREAKPOINT || code == kHostCustomCode ||
+    if (code == EXCEPTION_ACCESS_VIOLATION || code == kHostCustomCode ||
         code == kHostInformationalCode || code == kHostErrorCode)
         return EXCEPTION_CONTINUE_EXECUTION;
     return EXCEPTION_CONTINUE_SEARCH;
+}
+
+DWORD WINAPI KxtRaiseBreakpoint(LPVOID)
+{
+    RaiseException(EXCEPTION_BREAKPOINT, 0, 0, nullptr);
+    return 1;
 }
 
 DWORD WINAPI KxtWriteThroughBadPointer(LPVOID detectString)
@@ -99,7 +108,10 @@ TEST_F(CrashFixture, HostAccessViolationIsLoggedOnceAsOutside)
 
 TEST_F(CrashFixture, HostBreakpointsAndCustomCodesAreNotLogged)
 {
-    RaiseException(EXCEPTION_BREAKPOINT, 0, 0, nullptr);
+    HANDLE thread = CreateThread(nullptr, 0, KxtRaiseBreakpoint, nullptr, 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    ASSERT_EQ(WaitForSingleObject(thread, 30000), WAIT_OBJECT_0);
+    CloseHandle(thread);
     RaiseException(kHostCustomCode, 0, 0, nullptr);
     RaiseException(kHostInformationalCode, 0, 0, nullptr);
     EXPECT_TRUE(ExceptionLines().empty());
