@@ -226,18 +226,25 @@ TEST_F(KeysFixture, ScrollbarPagesAndDragsAndTheWheelScrollsWithoutSelecting)
     EXPECT_EQ(KxtSelectedRows(), std::vector<int>{0});
 }
 
+namespace {
+
+BOOL CALLBACK KxtNoteTooltip(HWND window, LPARAM found)
+{
+    wchar_t name[64];
+    GetClassNameW(window, name, 64);
+    if (wcscmp(name, L"tooltips_class32") == 0) *(HWND*)found = window;
+    return TRUE;
+}
+
+}  // namespace
+
 TEST_F(KeysFixture, HoveringAFolderShowsItBelowRightOfTheCursor)
 {
     ASSERT_NO_FATAL_FAILURE(Start(12));
     ASSERT_NO_FATAL_FAILURE(Open());
     ASSERT_NO_FATAL_FAILURE(Search(L"kbfile", 12));
     HWND tooltip = nullptr;
-    EnumThreadWindows(GetWindowThreadProcessId(KxtFindOverlay(), nullptr), [](HWND window, LPARAM found) {
-        wchar_t name[64];
-        GetClassNameW(window, name, 64);
-        if (wcscmp(name, L"tooltips_class32") == 0) *(HWND*)found = window;
-        return TRUE;
-    }, (LPARAM)&tooltip);
+    EnumThreadWindows(GetWindowThreadProcessId(KxtFindOverlay(), nullptr), KxtNoteTooltip, (LPARAM)&tooltip);
     ASSERT_NE(tooltip, nullptr);
     // Inside the folder column for any date width from the least one to Wine's long dates: left of the
     // size and date columns, within the folder's least width.

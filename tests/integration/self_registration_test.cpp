@@ -84,7 +84,7 @@ struct SelfRegistration : ::testing::Test {
         return plugin;
     }
 
-    std::string LibraryPath(const KxtPlugin& plugin) const { return KxtUtf8(plugin.folder) + "Korvex.wdx64"; }
+    std::string LibraryPath(const KxtPlugin& plugin) const { return KxtUtf8(plugin.folder + KXT_PLUGIN_NAME); }
 
     // A second load writes nothing and keeps each entry, whatever registered it.
     void ExpectSecondLoadLeavesAsIs(const std::vector<std::wstring>& files, const std::wstring& shortcutsFile,
@@ -158,7 +158,7 @@ TEST_F(SelfRegistration, UnicodeIniAndRedirectedShortcutsKeepTheirScriptsAndGetT
     std::vector<std::wstring> iniBefore = NonBlankLines(ini), shortcutsBefore = NonBlankLines(shortcuts);
 
     KxtPlugin plugin = Load();
-    std::vector<std::wstring> iniAdded = {L"[FileSystemPlugins]", L"Korvex=" + plugin.folder + L"Korvex.wdx64"};
+    std::vector<std::wstring> iniAdded = {L"[FileSystemPlugins]", L"Korvex=" + plugin.folder + KXT_PLUGIN_NAME};
     iniAdded.insert(iniAdded.end(), kColumnsLines.begin(), kColumnsLines.end());
     ExpectOnlyAdded(iniBefore, NonBlankLines(ini), iniAdded);
     ExpectOnlyAdded(shortcutsBefore, NonBlankLines(shortcuts), {L"CA+F=CD", L"CA+F_params=\"" + kRoot + L"\""});
@@ -195,7 +195,7 @@ TEST_F(SelfRegistration, NewHotkeyLetterPrunesOnlyOurOwnStaleShortcuts)
         L"[CustomFields_Korvex]",
         L"Contents1=[=<fs>.Path]",
         L"[FileSystemPlugins]",
-        L"Korvex=" + plugin.folder + L"Korvex.wdx64",
+        L"Korvex=" + plugin.folder + KXT_PLUGIN_NAME,
     };
     EXPECT_EQ(NonBlankLines(ini), expected);
     std::vector<std::string> log = KxtReadLogLines(plugin.LogPath());
@@ -284,9 +284,10 @@ TEST_F(SelfRegistration, AnsiIniStoresOnlyAPathThatNamesTheLibrary)
     } else {
         wchar_t longPath[2048] = {};
         GetLongPathNameW(entry.c_str(), longPath, 2048);
-        EXPECT_EQ(_wcsicmp(longPath, (pluginFolder + L"Korvex.wdx64").c_str()), 0) << KxtUtf8(entry);
+        EXPECT_EQ(_wcsicmp(longPath, (pluginFolder + KXT_PLUGIN_NAME).c_str()), 0) << KxtUtf8(entry);
         EXPECT_EQ(entry.find(L'?'), std::wstring::npos);
-        EXPECT_EQ(entry.substr(entry.size() - 13), L"\\Korvex.wdx64") << "the host derives the other bitness from it";
+        std::wstring name = std::wstring(L"\\") + KXT_PLUGIN_NAME;
+        EXPECT_EQ(entry.substr(entry.size() - name.size()), name) << "the host derives the other bitness from it";
         added.insert(added.begin(), {L"[FileSystemPlugins]", L"Korvex=" + entry});
     }
     ExpectOnlyAdded(before, NonBlankLines(ini), added);
