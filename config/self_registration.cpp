@@ -123,6 +123,16 @@ void KxPruneShortcutIfOurs(const wchar_t* key, const wchar_t* currentKey, const 
               params, root);
         return;
     }
+    // A delete by name removes the first line whose key matches without regard to case, which may be the
+    // user's own binding: delete only when the line found by that name is ours.
+    wchar_t bound[KX_SHORTCUT_VALUE_CHARS];
+    GetPrivateProfileStringW(KX_SHORTCUTS_SECTION, key, L"", bound, KX_SHORTCUT_VALUE_CHARS, file);
+    if (_wcsicmp(bound, L"CD") != 0) {
+        KxLog(L"KxPruneStaleHotkeyShortcuts: %ls reads as \"%ls\", another line of the same name - not ours, "
+              L"leaving as-is.",
+              key, bound);
+        return;
+    }
     BOOL keyGone = WritePrivateProfileStringW(KX_SHORTCUTS_SECTION, key, nullptr, file);
     BOOL paramsGone = WritePrivateProfileStringW(KX_SHORTCUTS_SECTION, paramsKey, nullptr, file);
     KxLog(L"KxPruneStaleHotkeyShortcuts: removed stale %ls=CD / %ls=%ls from %ls (%ls/%ls) - superseded by %ls.", key,

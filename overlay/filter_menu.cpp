@@ -17,9 +17,11 @@ HMENU KxBuildFilterMenu()
 {
     HMENU menu = CreatePopupMenu();
     if (!menu) return nullptr;
-    for (int i = 0; i < g_filterCount; ++i)
-        AppendMenuW(menu, MF_STRING | (i == g_selectedFilter ? MF_CHECKED : 0), KX_MENU_FIRST_FILTER + i,
-                    g_filters[i].name);
+    for (int i = 0; i < g_filterCount; ++i) {
+        wchar_t label[2 * KX_FILTER_NAME_CHARS];
+        KxFormatMenuLabel(g_filters[i].name, label, 2 * KX_FILTER_NAME_CHARS);
+        AppendMenuW(menu, MF_STRING | (i == g_selectedFilter ? MF_CHECKED : 0), KX_MENU_FIRST_FILTER + i, label);
+    }
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     wchar_t about[64];
     _snwprintf(about, 64, L"About %ls v%ls...", L"Korvex", L"1.3");
@@ -37,6 +39,17 @@ void KxSelectFilter(int index)
 }
 
 }  // namespace
+
+void KxFormatMenuLabel(const wchar_t* name, wchar_t* out, int capacity)
+{
+    // A menu takes '&' for its mnemonic; a filter's name is shown as it is written.
+    int length = 0;
+    for (const wchar_t* c = name; *c && length < capacity - 2; ++c) {
+        if (*c == L'&') out[length++] = L'&';
+        out[length++] = *c;
+    }
+    out[length] = L'\0';
+}
 
 void KxShowFilterMenu()
 {

@@ -191,7 +191,7 @@ void KxDrawDropDownLabel(const DRAWITEMSTRUCT* item, HDC dc)
     DrawTextW(dc, L"\u25BE", 1, &arrow, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
     RECT text = inner;
     text.right = arrow.left - KxScale(2);
-    DrawTextW(dc, label, -1, &text, DT_END_ELLIPSIS | DT_SINGLELINE | DT_VCENTER);
+    DrawTextW(dc, label, -1, &text, DT_END_ELLIPSIS | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
     SelectObject(dc, oldFont);
 }
 

@@ -384,7 +384,7 @@ int KxRunEverythingQuery(const wchar_t* prefix, const wchar_t* text, const wchar
     }
     if (failure != KX_QUERY_ANSWERED || !reply.done || !reply.valid) return 0;
     if (reply.leftOut > 0)
-        KxLog(L"KxRunEverythingQuery: left out %d hits whose paths are longer than %d characters", reply.leftOut,
+        KxLog(L"KxRunEverythingQuery: left out %d hit(s) whose paths are longer than %d characters", reply.leftOut,
               KX_PATH_CHARS - 1);
     *outCount = reply.count;
     if (outTotal) *outTotal = reply.total;

@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr int KX_FILTER_TERM_CHARS = 160;
+constexpr int KX_FILTER_TERM_CHARS = KX_FILTER_SEARCH_CHARS + 2;
 constexpr int KX_DRIVE_EXPRESSION_CHARS = 164;
 constexpr int KX_DRIVE_ITEM_CHARS = 8;
 constexpr int KX_TOKEN_LAST_START = 899;
@@ -56,7 +56,11 @@ void KxComposeFilterTerm(const KxFilter& filter, wchar_t* prefix, int capacity, 
     *includeFolders = 1;
     if (!filter.search[0]) return;
     wchar_t term[KX_FILTER_TERM_CHARS];
-    _snwprintf(term, KX_FILTER_TERM_CHARS, L"filter:\"%ls\"", filter.name);
+    // A name with a quote cannot be quoted: such a filter is said by its own search text, as a group.
+    if (wcschr(filter.name, L'"'))
+        _snwprintf(term, KX_FILTER_TERM_CHARS, L"<%ls>", filter.search);
+    else
+        _snwprintf(term, KX_FILTER_TERM_CHARS, L"filter:\"%ls\"", filter.name);
     term[KX_FILTER_TERM_CHARS - 1] = L'\0';
     lstrcpynW(prefix, term, capacity);
     *includeFolders = wcsstr(filter.search, L"folder:") != nullptr;

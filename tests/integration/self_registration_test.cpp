@@ -210,6 +210,27 @@ TEST_F(SelfRegistration, NewHotkeyLetterPrunesOnlyOurOwnStaleShortcuts)
     EXPECT_GE(KxtFindLine(log, ShortcutWrittenLine("CA+G", ini)), 0);
 }
 
+TEST_F(SelfRegistration, PruningNeverDeletesTheUsersLineOfTheSameName)
+{
+    // The user's own binding comes first under the same key in other letter case: a delete by name would
+    // remove it and leave our CD without its parameters.
+    ASSERT_TRUE(KxtWriteUnicodeFile(ini, L"[Shortcuts]\r\n"
+                                         L"ca+f=cm_UserCommand\r\n"
+                                         L"CA+F=CD\r\nCA+F_params=\"\\\\\\Korvex\\\"\r\n"
+                                         L"[CustomFields_Korvex]\r\nContents1=[=<fs>.Path]\r\n"));
+    KxtPlugin plugin = Load(L"G");
+    std::vector<std::wstring> lines = NonBlankLines(ini);
+    std::vector<std::wstring> head(lines.begin(), lines.begin() + std::min<size_t>(lines.size(), 6));
+    EXPECT_EQ(head, (std::vector<std::wstring>{L"[Shortcuts]", L"ca+f=cm_UserCommand", L"CA+F=CD",
+                                              L"CA+F_params=\"\\\\\\Korvex\\\"", L"CA+G=CD",
+                                              L"CA+G_params=\"\\\\\\Korvex\\\""}));
+    std::vector<std::string> log = KxtReadLogLines(plugin.LogPath());
+    EXPECT_GE(KxtFindLine(log, "KxPruneStaleHotkeyShortcuts: CA+F reads as \"cm_UserCommand\", another line of "
+                               "the same name - not ours, leaving as-is."),
+              0);
+    EXPECT_EQ(KxtFindLine(log, "KxPruneStaleHotkeyShortcuts: removed stale"), -1);
+}
+
 TEST_F(SelfRegistration, UserBindingOfTheHotkeyIsNeverOverwritten)
 {
     ASSERT_TRUE(KxtWriteUnicodeFile(ini, L"[Shortcuts]\r\nCA+G=cm_SomeCommand\r\n"));
