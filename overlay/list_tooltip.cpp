@@ -37,9 +37,9 @@ int KxTooltipAt(HWND list, POINT point, int* key)
     RECT item;
     if (SendMessageW(list, LB_GETITEMRECT, row, (LPARAM)&item) == LB_ERR) return 0;
     if (g_listOverflow) item.right -= KxScale(12);
-    RECT folder, size, date;
-    KxColumnRects(item, &folder, &size, &date);
-    bool namePart = point.x >= item.left && point.x < folder.left && row < 500 && g_nameTruncated[row];
+    KxColumns columns = KxColumnRects(item);
+    const RECT& folder = columns.folder;
+    bool namePart = point.x >= item.left && point.x < columns.name.right && row < 500 && g_nameTruncated[row];
     bool folderPart = point.x >= folder.left && point.x < folder.right;
     if (!namePart && !folderPart) return 0;
     *key = row * 2 + (namePart ? 1 : 0);

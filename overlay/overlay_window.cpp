@@ -352,6 +352,8 @@ void KxForgetOverlayLayout()
     g_layoutApplied = false;
     g_dateColumnWidth = 0;
     g_sizeColumnWidth = 0;
+    g_dateOnlyColumnWidth = 0;
+    g_widestNameWidth = 0;
 }
 
 void KxLayoutOverlay()
