@@ -103,18 +103,43 @@ int KxComposeConfigPath(const wchar_t* folder, const wchar_t* name, wchar_t* out
     return 1;
 }
 
-int KxReadCsvIfPresent(const wchar_t* folder)
+int KxReadCsvIfPresent(const wchar_t* folder, const wchar_t* name)
 {
     wchar_t csv[KX_FILTER_PATH_CHARS];
-    return KxComposeConfigPath(folder, L"filters.csv", csv) && KxFileExists(csv) ? KxReadFiltersCsv(csv) : 0;
+    return KxComposeConfigPath(folder, name, csv) && KxFileExists(csv) ? KxReadFiltersCsv(csv) : 0;
+}
+
+int KxEndsWithNoCase(const wchar_t* text, const wchar_t* end)
+{
+    size_t length = wcslen(text), endLength = wcslen(end);
+    return length >= endLength && _wcsicmp(text + length - endLength, end) == 0;
+}
+
+// The filter list beside an ini: Everything 1.5 under an instance name keeps Everything-<name>.ini
+// with Filters-<name>.csv beside it.
+void KxCsvNameBesideIni(const wchar_t* iniName, wchar_t* csvName, int capacity)
+{
+    size_t length = wcslen(iniName);
+    if (_wcsnicmp(iniName, L"Everything-", 11) == 0 && KxEndsWithNoCase(iniName, L".ini") && length > 15)
+        _snwprintf(csvName, capacity, L"Filters-%.*ls.csv", (int)(length - 15), iniName + 11);
+    else
+        _snwprintf(csvName, capacity, L"filters.csv");
+    csvName[capacity - 1] = L'\0';
 }
 
 // EverythingIniPath names Everything's folder, its ini, or its filters.csv.
 int KxReadFiltersFromSetting(const wchar_t* setting)
 {
+    if (wcslen(setting) >= (size_t)KX_FILTER_PATH_CHARS) {
+        KxDebugLog(L"Filters: EverythingIniPath is too long for a path - not read.");
+        return 0;
+    }
+    // Any csv the user names is read as Everything's filter list, whatever it is called.
+    if (KxEndsWithNoCase(setting, L".csv")) return KxFileExists(setting) ? KxReadFiltersCsv(setting) : 0;
     wchar_t path[KX_FILTER_PATH_CHARS];
     lstrcpynW(path, setting, KX_FILTER_PATH_CHARS);
     wchar_t folder[KX_FILTER_PATH_CHARS] = L"";
+    wchar_t csvName[KX_FILTER_PATH_CHARS] = L"filters.csv";
     int hasFolder = 0, found = 0;
     DWORD attributes = GetFileAttributesW(path);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
@@ -128,9 +153,10 @@ int KxReadFiltersFromSetting(const wchar_t* setting)
         if (slash) {
             hasFolder = 1;
             lstrcpynW(folder, path, (int)(slash - path) + 1);
+            KxCsvNameBesideIni(slash + 1, csvName, KX_FILTER_PATH_CHARS);
         }
     }
-    if (found == 0 && hasFolder) found = KxReadCsvIfPresent(folder);
+    if (found == 0 && hasFolder) found = KxReadCsvIfPresent(folder, csvName);
     if (found == 0)
         KxDebugLog(
             L"Filters: EverythingIniPath is set but neither an ini [Filters] section nor a filters.csv could be found "
@@ -148,7 +174,7 @@ int KxReadFiltersFromAppData()
     if (!KxComposeConfigPath(appData, L"Everything", folder)) return 0;
     int found = 0;
     if (KxComposeConfigPath(folder, L"Everything.ini", ini) && KxFileExists(ini)) found = KxReadIniFilters(ini);
-    return found ? found : KxReadCsvIfPresent(folder);
+    return found ? found : KxReadCsvIfPresent(folder, L"filters.csv");
 }
 
 void KxDebugLogFilterTable(int found)

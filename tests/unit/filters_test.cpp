@@ -204,6 +204,16 @@ TEST_F(FiltersFixture, EverythingIniPathAsFolderIniOrCsvAndTheSelectionRestored)
 
     Load(folder + L"portable\\Everything.ini");
     EXPECT_EQ(g_filterCount, 2);
+
+    // Everything 1.5 under an instance name: its csv has another name, and is read when named or beside
+    // an ini without filters.
+    Write(L"alpha\\Everything-1.5a.ini", "[Everything]\r\nx=1\r\n");
+    Write(L"alpha\\Filters-1.5a.csv", kEverything14Csv);
+    Load(folder + L"alpha\\Filters-1.5a.csv");
+    EXPECT_EQ(g_filterCount, 5) << "a csv named by the user is read whatever its name";
+    g_filterCount = 1;
+    Load(folder + L"alpha\\Everything-1.5a.ini");
+    EXPECT_EQ(g_filterCount, 5) << "the instance's csv is found beside its ini";
 }
 
 TEST_F(FiltersFixture, NothingFoundGivesTheBuiltInSevenAndSaysWhyInTheDebugLog)
