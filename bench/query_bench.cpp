@@ -70,7 +70,7 @@ void KxPrintReplyFuzzRate()
     for (int run = 0; run < KX_FUZZ_RUNS; ++run) {
         std::vector<BYTE> bytes = KxtMutatedReply(random);
         const BYTE* data = area.Place(bytes);
-        KxQueryReply reply{0, 0, 0, results.data(), 5, 0, 0};
+        KxQueryReply reply{0, 0, 0, results.data(), 5, 0, 0, 0};
         double before = KxNowMs();
         KxReadEverythingReply(bytes.empty() ? nullptr : data, (DWORD)bytes.size(), reply);
         spentMs += KxNowMs() - before;
@@ -198,7 +198,7 @@ int wmain(int argc, wchar_t** argv)
     constexpr int KX_PARSE_RUNS = 2000;
     double before = KxNowMs();
     for (int run = 0; run < KX_PARSE_RUNS; ++run) {
-        KxQueryReply reply{0, 0, 0, copy.data(), 500, 0, 0};
+        KxQueryReply reply{0, 0, 0, copy.data(), 500, 0, 0, 0};
         KxReadEverythingReply(block.data(), (DWORD)block.size(), reply);
     }
     double parseMs = (KxNowMs() - before) / KX_PARSE_RUNS;

@@ -157,12 +157,14 @@ void KxPruneShortcutIfOurs(const wchar_t* section, const wchar_t* key, const wch
               params, root);
         return;
     }
-    // A delete by name removes the first key of that name in any case, which may be the user's line.
+    // A delete by name removes the first line whose key matches without regard to case, which may be the
+    // user's own binding: delete only when the lines found by those names are ours.
     if (!KxIsOurShortcutPair(section, key, root) || !KxReadsBackAs(key, L"CD", 0, file)) {
-        KxLog(
-            L"KxPruneStaleHotkeyShortcuts: %ls=CD / %ls=%ls in %ls share their names with another line that a "
-            L"delete would remove - leaving as-is.",
-            key, paramsKey, params, file);
+        wchar_t bound[KX_SHORTCUT_VALUE_CHARS];
+        GetPrivateProfileStringW(KX_SHORTCUTS_SECTION, key, L"", bound, KX_SHORTCUT_VALUE_CHARS, file);
+        KxLog(L"KxPruneStaleHotkeyShortcuts: %ls reads as \"%ls\", another line of the same name - not ours, "
+              L"leaving as-is.",
+              key, bound);
         return;
     }
     BOOL keyGone = WritePrivateProfileStringW(KX_SHORTCUTS_SECTION, key, nullptr, file);
@@ -257,7 +259,7 @@ void KxFormatColumnsSection(wchar_t* out, int capacity)
     out[capacity - 1] = L'\0';
 }
 
-// The user's own view keys stay as they are: only the missing ones are added.
+// The user may have set some keys of the view by hand: only the empty or missing ones are added.
 void KxRegisterColumnsViewIn(const wchar_t* file)
 {
     wchar_t section[64];

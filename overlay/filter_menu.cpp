@@ -12,17 +12,15 @@ namespace {
 
 constexpr UINT KX_MENU_FIRST_FILTER = 1000;
 constexpr UINT KX_MENU_ABOUT = 2000;
-// A name of 127 characters, each of them doubled.
-constexpr int KX_MENU_ITEM_CHARS = 2 * KX_FILTER_NAME_CHARS;
 
 HMENU KxBuildFilterMenu()
 {
     HMENU menu = CreatePopupMenu();
     if (!menu) return nullptr;
     for (int i = 0; i < g_filterCount; ++i) {
-        wchar_t text[KX_MENU_ITEM_CHARS];
-        KxMenuItemText(g_filters[i].name, text, KX_MENU_ITEM_CHARS);
-        AppendMenuW(menu, MF_STRING | (i == g_selectedFilter ? MF_CHECKED : 0), KX_MENU_FIRST_FILTER + i, text);
+        wchar_t label[2 * KX_FILTER_NAME_CHARS];
+        KxFormatMenuLabel(g_filters[i].name, label, 2 * KX_FILTER_NAME_CHARS);
+        AppendMenuW(menu, MF_STRING | (i == g_selectedFilter ? MF_CHECKED : 0), KX_MENU_FIRST_FILTER + i, label);
     }
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     wchar_t about[64];
@@ -42,19 +40,15 @@ void KxSelectFilter(int index)
 
 }  // namespace
 
-int KxMenuItemText(const wchar_t* name, wchar_t* out, int capacity)
+void KxFormatMenuLabel(const wchar_t* name, wchar_t* out, int capacity)
 {
+    // A menu takes '&' for its mnemonic; a filter's name is shown as it is written.
     int length = 0;
-    for (const wchar_t* c = name; *c; ++c) {
-        int units = *c == L'&' ? 2 : 1;
-        if (length + units >= capacity) {
-            out[0] = L'\0';
-            return 0;
-        }
-        for (int i = 0; i < units; ++i) out[length++] = *c;
+    for (const wchar_t* c = name; *c && length < capacity - 2; ++c) {
+        if (*c == L'&') out[length++] = L'&';
+        out[length++] = *c;
     }
     out[length] = L'\0';
-    return 1;
 }
 
 void KxShowFilterMenu()

@@ -28,14 +28,6 @@ TTTOOLINFOW KxListTool(wchar_t* text)
     return tool;
 }
 
-void KxHideTooltip()
-{
-    if (g_tooltipKey < 0) return;
-    TTTOOLINFOW tool = KxListTool(nullptr);
-    SendMessageW(g_tooltipWnd, TTM_TRACKACTIVATE, FALSE, (LPARAM)&tool);
-    g_tooltipKey = -1;
-}
-
 // The tip's text for the point, or 0; key gets row * 2 + 1 for the name, row * 2 for the folder.
 int KxTooltipAt(HWND list, POINT point, int* key)
 {
@@ -45,9 +37,9 @@ int KxTooltipAt(HWND list, POINT point, int* key)
     RECT item;
     if (SendMessageW(list, LB_GETITEMRECT, row, (LPARAM)&item) == LB_ERR) return 0;
     if (g_listOverflow) item.right -= KxScale(12);
-    RECT folder, size, date;
-    KxColumnRects(item, &folder, &size, &date);
-    bool namePart = point.x >= item.left && point.x < folder.left && row < 500 && g_nameTruncated[row];
+    KxColumns columns = KxColumnRects(item);
+    const RECT& folder = columns.folder;
+    bool namePart = point.x >= item.left && point.x < columns.name.right && row < 500 && g_nameTruncated[row];
     bool folderPart = point.x >= folder.left && point.x < folder.right;
     if (!namePart && !folderPart) return 0;
     *key = row * 2 + (namePart ? 1 : 0);
@@ -73,6 +65,14 @@ int KxTooltipTextFor(const wchar_t* path, bool isFolder, bool namePart, wchar_t*
     return length;
 }
 
+void KxHideListTooltip()
+{
+    if (g_tooltipKey < 0) return;
+    TTTOOLINFOW tool = KxListTool(nullptr);
+    SendMessageW(g_tooltipWnd, TTM_TRACKACTIVATE, FALSE, (LPARAM)&tool);
+    g_tooltipKey = -1;
+}
+
 void KxOnListHover(HWND list, POINT point)
 {
     int key = -1;
@@ -87,7 +87,7 @@ void KxOnListHover(HWND list, POINT point)
         GetCursorPos(&cursor);
         SendMessageW(g_tooltipWnd, TTM_TRACKPOSITION, 0, MAKELPARAM(cursor.x + 16, cursor.y + 20));
     } else {
-        KxHideTooltip();
+        KxHideListTooltip();
     }
     if (!g_listMouseTracked) {
         TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, list, 0};
@@ -98,5 +98,5 @@ void KxOnListHover(HWND list, POINT point)
 void KxOnListMouseLeave()
 {
     g_listMouseTracked = false;
-    KxHideTooltip();
+    KxHideListTooltip();
 }

@@ -12,3 +12,5 @@ int KxTooltipTextFor(const wchar_t* path, bool isFolder, bool namePart, wchar_t*
 void KxOnListHover(HWND list, POINT point);
 // The mouse left the list.
 void KxOnListMouseLeave();
+// Hides the tip and forgets its row, which may hold another hit once the list changes.
+void KxHideListTooltip();

@@ -233,18 +233,16 @@ int KxBuildChangeDirBlock(const char* utf8Path, int n, BYTE* block, int capacity
 int KxSendHostChangeDir(HWND hostWindow, const wchar_t* path)
 {
     if (!hostWindow) return 0;
-    // A lone surrogate would reach the host as U+FFFD, naming another path: such a path is not sent.
+    // A lone surrogate has no UTF-8 form: replaced, it would send the host to another path.
     int bytes = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, path, -1, nullptr, 0, nullptr, nullptr);
     if (bytes <= 0) {
-        KxLog(L"KxSendHostChangeDir: %ls cannot be said in UTF-8 (GetLastError=%lu) - not sent.", path,
-              GetLastError());
+        KxLog(L"KxSendHostChangeDir: %ls has no UTF-8 form (GetLastError=%lu) - not sent.", path, GetLastError());
         return 0;
     }
     char* utf8 = (char*)malloc(bytes);
     BYTE* block = (BYTE*)malloc(bytes + 10);
     int delivered = 0;
-    if (utf8 && block &&
-        WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, path, -1, utf8, bytes, nullptr, nullptr) == bytes) {
+    if (utf8 && block && WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, path, -1, utf8, bytes, nullptr, nullptr) == bytes) {
         int n = bytes - 1;
         COPYDATASTRUCT copy{KX_COPYDATA_CHANGE_DIR, (DWORD)KxBuildChangeDirBlock(utf8, n, block, n + 11), block};
         delivered = KxSendToHost(hostWindow, WM_COPYDATA, (WPARAM)g_overlayWnd, (LPARAM)&copy, L"KxSendHostChangeDir");

@@ -9,6 +9,7 @@
 #include "core/log.h"
 #include "core/module_path.h"
 #include "overlay/filter_menu.h"
+#include "overlay/list_tooltip.h"
 #include "overlay/list_selection.h"
 #include "overlay/overlay_input.h"
 #include "overlay/overlay_layout.h"
@@ -190,7 +191,6 @@ void KxDrawDropDownLabel(const DRAWITEMSTRUCT* item, HDC dc)
     DrawTextW(dc, L"\u25BE", 1, &arrow, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
     RECT text = inner;
     text.right = arrow.left - KxScale(2);
-    // A filter's name is its text: an "&" in it is no mnemonic.
     DrawTextW(dc, label, -1, &text, DT_END_ELLIPSIS | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
     SelectObject(dc, oldFont);
 }
@@ -352,11 +352,15 @@ void KxForgetOverlayLayout()
     g_layoutApplied = false;
     g_dateColumnWidth = 0;
     g_sizeColumnWidth = 0;
+    g_dateOnlyColumnWidth = 0;
+    g_widestNameWidth = 0;
 }
 
 void KxLayoutOverlay()
 {
     if (!g_overlayWnd) return;
+    // Each new list, sort, close and move comes through here; the tip's row may now hold another hit.
+    KxHideListTooltip();
     KxLayoutInput input{};
     input.panel = g_panelRect;
     input.positionTop = g_settings.position == KX_POSITION_TOP;
@@ -432,6 +436,7 @@ void KxSortByColumn(int column)
     KxSortResults(g_results, g_resultCount, g_sortColumn, g_sortDescending);
     if (g_overlayWnd) InvalidateRect(g_overlayWnd, &g_headerRect, FALSE);
     KxRecountResultList();
-    // The marks stay on row numbers that now hold other hits; Enter must never publish those.
-    KxSelectOnlyRow(-1);
+    // The marks, caret and anchor stay on row numbers that now hold other hits: start again as a new list,
+    // so that Shift extends from the row shown and Enter publishes only what is highlighted.
+    KxSelectOnlyRow(g_resultCount > 0 ? 0 : -1);
 }

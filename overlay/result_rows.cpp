@@ -14,6 +14,8 @@
 
 int g_dateColumnWidth;
 int g_sizeColumnWidth;
+int g_dateOnlyColumnWidth;
+int g_widestNameWidth;
 bool g_nameTruncated[500];
 
 namespace {
@@ -34,6 +36,11 @@ void KxDrawColumnText(HDC dc, const wchar_t* text, RECT rect, UINT format)
 void KxDrawSmallIcon(HDC dc, HICON icon, int x, const RECT& row, int size, COLORREF background)
 {
     KxDrawIconOver(dc, icon, x, row.top + (row.bottom - row.top - size) / 2, size, background);
+}
+
+bool KxColumnShown(const RECT& column)
+{
+    return column.right > column.left;
 }
 
 COLORREF KxRowBackground(bool selected)
@@ -128,29 +135,51 @@ void KxDrawHeaderCount(HDC dc, const RECT& nameColumn, int nameLabelEnd)
 
 }  // namespace
 
-void KxComputeColumnRects(const RECT& row, const KxColumnInput& in, RECT* folder, RECT* size, RECT* date)
+KxColumns KxComputeColumnRects(const RECT& row, const KxColumnInput& in)
 {
     auto S = [&](int n) { return MulDiv(n, in.dpiScalePercent, 100); };
-    int dateWidth = in.dateColumnWidth > 0 ? in.dateColumnWidth : S(118);
-    *date = RECT{row.right - S(4) - dateWidth, row.top, row.right - S(4), row.bottom};
-    int sizeWidth = in.sizeColumnWidth > 0 ? in.sizeColumnWidth : S(64);
-    *size = RECT{date->left - S(6) - sizeWidth, row.top, date->left - S(6), row.bottom};
-    int folderWidth = S(126) + in.driveIconWidth;
+    int gap = S(6), nameLeft = row.left + S(4) + S(16) + S(6), right = row.right - S(4);
+    int textWidth = right > nameLeft ? right - nameLeft : 0;
+    int nameNeed = in.widestName < textWidth * 40 / 100 ? in.widestName : textWidth * 40 / 100;
+    int date = in.dateColumnWidth > 0 ? in.dateColumnWidth : S(118);
+    int dateOnly = in.dateOnlyColumnWidth > 0 && in.dateOnlyColumnWidth < date ? in.dateOnlyColumnWidth : date;
+    int size = in.sizeColumnWidth > 0 ? in.sizeColumnWidth : S(64);
+    int folder = S(126) + in.driveIconWidth;
     int share = (row.right - row.left) * 40 / 100;
-    if (in.folderColumnFull && share > folderWidth) folderWidth = share;
-    *folder = RECT{size->left - S(6) - folderWidth, row.top, size->left - S(6), row.bottom};
+    if (in.folderColumnFull && share > folder) folder = share;
+    auto taken = [&](int width) { return width > 0 ? width + gap : 0; };
+    int room = textWidth - nameNeed;
+    // The folder gives way first; a folder with no room beside its drive icon goes altogether.
+    int folderRoom = room - taken(size) - taken(date) - gap;
+    if (folderRoom < folder) folder = folderRoom > in.driveIconWidth ? folderRoom : 0;
+    int dateShowsTime = 1;
+    if (taken(size) + taken(date) > room && dateOnly < date) {
+        date = dateOnly;
+        dateShowsTime = 0;
+    }
+    if (taken(size) + taken(date) > room) date = 0;
+    if (taken(size) > room) size = 0;
+
+    KxColumns columns{};
+    columns.dateShowsTime = dateShowsTime;
+    int edge = right;  // each shown column ends one gap left of the next
+    auto place = [&](int width, RECT* rect) {
+        *rect = RECT{edge - width, row.top, edge, row.bottom};
+        if (width > 0) edge = rect->left - gap;
+    };
+    place(date, &columns.date);
+    place(size, &columns.size);
+    place(folder, &columns.folder);
+    columns.name = RECT{nameLeft, row.top, edge > nameLeft ? edge : nameLeft, row.bottom};
+    return columns;
 }
 
-void KxColumnRects(const RECT& row, RECT* folder, RECT* size, RECT* date)
+KxColumns KxColumnRects(const RECT& row)
 {
     KxColumnInput input{g_theme.dpiScalePercent, g_dateColumnWidth, KxDriveIconColumnWidth(),
-                        g_settings.folderColumn == KX_FOLDER_FULL, g_sizeColumnWidth};
-    KxComputeColumnRects(row, input, folder, size, date);
-}
-
-int KxNameColumnLeft(const RECT& row)
-{
-    return row.left + KxScale(4) + KxScale(16) + KxScale(6);
+                        g_settings.folderColumn == KX_FOLDER_FULL, g_sizeColumnWidth, g_dateOnlyColumnWidth,
+                        g_widestNameWidth};
+    return KxComputeColumnRects(row, input);
 }
 
 int KxDateColumnWidthFor(int widestText, int dpiScalePercent)
@@ -218,28 +247,31 @@ void KxDrawResultRow(const DRAWITEMSTRUCT* item)
     // The list paints with the theme's font selected already.
     HFONT oldFont = (HFONT)GetCurrentObject(dc, OBJ_FONT);
     KxUseFont(dc, g_theme.font);
-    RECT row = KxRowArea(item->rcItem), folder, size, date;
+    RECT row = KxRowArea(item->rcItem);
     KxDrawSmallIcon(dc, KxGetResultIcon(result), row.left + KxScale(4), row, KxScale(16), KxRowBackground(selected));
-    KxColumnRects(row, &folder, &size, &date);
+    KxColumns columns = KxColumnRects(row);
     COLORREF nameColour = selected ? KX_SELECTED_ROW_TEXT : g_theme.text;
     COLORREF secondary = selected ? KX_SELECTED_ROW_TEXT : g_theme.secondaryText;
 
-    RECT name{KxNameColumnLeft(row), row.top, folder.left - KxScale(6), row.bottom};
+    const RECT& name = columns.name;
     int nameWidth = KxDrawHighlightedText(dc, name, KxFileNameOf(result.path), nameColour);
     g_nameTruncated[index] = nameWidth > name.right - name.left;
     SetTextColor(dc, secondary);
     KxUseFont(dc, g_theme.font);
-    KxDrawColumnText(dc, KxFormatDateTime(result.dateModified), date, DT_RIGHT);
-    KxDrawColumnText(dc, KxFormatSize(result.size), size, DT_RIGHT);
-    KxDrawDriveIcon(dc, result, selected, &folder);
-    KxDrawFolderText(dc, result, folder, secondary);
+    if (KxColumnShown(columns.date))
+        KxDrawColumnText(dc, KxFormatDate(result.dateModified, columns.dateShowsTime), columns.date, DT_RIGHT);
+    if (KxColumnShown(columns.size)) KxDrawColumnText(dc, KxFormatSize(result.size), columns.size, DT_RIGHT);
+    if (KxColumnShown(columns.folder)) {
+        KxDrawDriveIcon(dc, result, selected, &columns.folder);
+        KxDrawFolderText(dc, result, columns.folder, secondary);
+    }
     KxUseFont(dc, oldFont);
 }
 
 void KxDrawHeaderStrip(HDC dc)
 {
-    RECT strip = KxRowArea(g_headerRect), folder, size, date;
-    KxColumnRects(strip, &folder, &size, &date);
+    RECT strip = KxRowArea(g_headerRect);
+    KxColumns columns = KxColumnRects(strip);
     HBRUSH fill = CreateSolidBrush(g_theme.inputBackground);
     FillRect(dc, &g_headerRect, fill);
     DeleteObject(fill);
@@ -247,15 +279,16 @@ void KxDrawHeaderStrip(HDC dc)
     HGDIOBJ oldFont = SelectObject(dc, g_theme.font);
     KxDrawHeaderIcon(dc, strip);
 
-    RECT nameColumn{KxNameColumnLeft(strip), strip.top, folder.left - KxScale(6), strip.bottom};
+    const RECT& nameColumn = columns.name;
     const KxHeaderLabel labels[] = {
         {KX_COLUMN_NAME, L"Name", nameColumn, DT_END_ELLIPSIS},
-        {KX_COLUMN_FOLDER, L"Folder", folder, DT_LEFT},
-        {KX_COLUMN_SIZE, L"Size", size, DT_CENTER},
-        {KX_COLUMN_DATE, L"Date", date, DT_CENTER},
+        {KX_COLUMN_FOLDER, L"Folder", columns.folder, DT_LEFT},
+        {KX_COLUMN_SIZE, L"Size", columns.size, DT_CENTER},
+        {KX_COLUMN_DATE, L"Date", columns.date, DT_CENTER},
     };
     int nameLabelEnd = nameColumn.left;
     for (const KxHeaderLabel& label : labels) {
+        if (!KxColumnShown(label.rect)) continue;
         int end = KxDrawHeaderLabel(dc, label, strip);
         if (label.column == KX_COLUMN_NAME) nameLabelEnd = end;
     }
@@ -331,28 +364,39 @@ void KxMeasureTextColumns()
     KxWidthCache dates, sizes;
     KxStartWidthCache(dc, dates);
     KxStartWidthCache(dc, sizes);
-    int widestDate = 0, widestSize = 0;
+    KxWidthCache dateOnlyCache;
+    KxStartWidthCache(dc, dateOnlyCache);
+    int widestDate = 0, widestSize = 0, widestDateOnly = 0;
+    // The longest name in characters stands for the widest: measuring every name would cost as much
+    // as the dates did before their cache.
+    int longestName = -1, longestLength = 0;
     for (int i = 0; i < g_resultCount; ++i) {
-        int width = KxCachedTextWidth(dc, dates, KxFormatDateTime(g_results[i].dateModified));
+        int width = KxCachedTextWidth(dc, dates, KxFormatDate(g_results[i].dateModified, true));
         if (width > widestDate) widestDate = width;
+        width = KxCachedTextWidth(dc, dateOnlyCache, KxFormatDate(g_results[i].dateModified, false));
+        if (width > widestDateOnly) widestDateOnly = width;
+        int length = (int)wcslen(KxFileNameOf(g_results[i].path));
+        if (length > longestLength) longestLength = length, longestName = i;
         width = KxCachedTextWidth(dc, sizes, KxFormatSize(g_results[i].size));
         if (width > widestSize) widestSize = width;
     }
+    g_widestNameWidth = longestName >= 0 ? KxTextWidth(dc, KxFileNameOf(g_results[longestName].path)) : 0;
     SelectObject(dc, oldFont);
     ReleaseDC(g_listWnd, dc);
     int columnWidth = KxDateColumnWidthFor(widestDate, g_theme.dpiScalePercent);
     if (columnWidth > 0) g_dateColumnWidth = columnWidth;
+    columnWidth = KxDateColumnWidthFor(widestDateOnly, g_theme.dpiScalePercent);
+    if (columnWidth > 0) g_dateOnlyColumnWidth = columnWidth;
     columnWidth = KxSizeColumnWidthFor(widestSize, g_theme.dpiScalePercent);
     if (columnWidth > 0) g_sizeColumnWidth = columnWidth;
 }
 
 int KxHeaderColumnAt(POINT point)
 {
-    RECT strip = KxRowArea(g_headerRect), folder, size, date;
-    KxColumnRects(strip, &folder, &size, &date);
-    if (PtInRect(&size, point)) return KX_COLUMN_SIZE;
-    if (PtInRect(&date, point)) return KX_COLUMN_DATE;
-    if (PtInRect(&folder, point)) return KX_COLUMN_FOLDER;
+    KxColumns columns = KxColumnRects(KxRowArea(g_headerRect));
+    if (PtInRect(&columns.size, point)) return KX_COLUMN_SIZE;
+    if (PtInRect(&columns.date, point)) return KX_COLUMN_DATE;
+    if (PtInRect(&columns.folder, point)) return KX_COLUMN_FOLDER;
     if (point.x < g_headerRect.left + KxScale(4) + KxScale(16) + KxScale(2)) return KX_COLUMN_TYPE;
     return KX_COLUMN_NAME;
 }

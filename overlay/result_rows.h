@@ -6,6 +6,9 @@ extern bool g_nameTruncated[500];
 // Date and size column widths measured over the current results; 0: not measured.
 extern int g_dateColumnWidth;
 extern int g_sizeColumnWidth;
+// The same for dates without their time, and the width of the longest name; 0: not measured.
+extern int g_dateOnlyColumnWidth;
+extern int g_widestNameWidth;
 
 constexpr int KX_COUNT_CHARS = 32;
 constexpr int KX_COUNT_TEXT_CHARS = 80;
@@ -17,14 +20,22 @@ struct KxColumnInput {
     int driveIconWidth;    // room the drive icon takes in the folder column; 0 without drive icons
     int folderColumnFull;  // the folder column shows the full parent path
     int sizeColumnWidth;   // 0 or less: not measured
+    int dateOnlyColumnWidth;  // the date column without the time; 0 or less: not measured
+    int widestName;           // text width of the widest name; 0: nothing asks for room
 };
 
-// The folder, size and date columns of a row (or of the header strip); the name column is what is left.
-void KxComputeColumnRects(const RECT& row, const KxColumnInput& input, RECT* folder, RECT* size, RECT* date);
+// The columns of a row; a column of width 0 is not shown.
+struct KxColumns {
+    RECT name, folder, size, date;
+    int dateShowsTime;
+};
+
+// The columns of a row (or of the header strip). Name always keeps the smaller of its widest text and
+// 40 % of the row's text width; what is short is taken from the folder (down to nothing), then from the
+// date's time, then the whole date, then the size. A size or date column is whole or gone.
+KxColumns KxComputeColumnRects(const RECT& row, const KxColumnInput& input);
 // The same with the overlay's current settings and measurements.
-void KxColumnRects(const RECT& row, RECT* folder, RECT* size, RECT* date);
-// Left edge of the name column in a row.
-int KxNameColumnLeft(const RECT& row);
+KxColumns KxColumnRects(const RECT& row);
 // Date column width for the widest date text: never below S(60), and never cutting a date; 0 for no text.
 int KxDateColumnWidthFor(int widestText, int dpiScalePercent);
 // Size column width for the widest size text: S(64), wider only where a size would be cut; 0 for no text.

@@ -5,6 +5,7 @@
 #include <string.h>
 #include <wchar.h>
 
+#include "core/clipboard_snapshot.h"
 #include "core/host_interface.h"
 #include "core/host_send.h"
 #include "core/log.h"
@@ -19,6 +20,40 @@ namespace {
 void KxCopyResultPath(int row, wchar_t* path)
 {
     lstrcpynW(path, g_results[row].path, KX_PATH_CHARS);
+}
+
+// 1 when the hit's file or folder is still on disk. The long form names a path of any length, and one
+// that ends in a dot or a space, exactly.
+int KxResultStillThere(const wchar_t* path, bool* isFolder)
+{
+    wchar_t full[KX_PATH_CHARS + 8];
+    bool unc = path[0] == L'\\' && path[1] == L'\\';
+    if (path[0] == L'\\' && path[1] == L'\\' && path[2] == L'?' && path[3] == L'\\')
+        lstrcpynW(full, path, KX_PATH_CHARS + 8);
+    else
+        _snwprintf(full, KX_PATH_CHARS + 8, unc ? L"\\\\?\\UNC\\%ls" : L"\\\\?\\%ls", unc ? path + 2 : path);
+    full[KX_PATH_CHARS + 7] = L'\0';
+    DWORD attributes = GetFileAttributesW(full);
+    if (attributes == INVALID_FILE_ATTRIBUTES) return 0;
+    if (isFolder) *isFolder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    return 1;
+}
+
+// The action's hit, when it is still there (and, for wantFile, a file); else logged, and 0.
+int KxTakeActionPath(const wchar_t* action, int row, bool wantFile, wchar_t* path)
+{
+    if (row < 0 || row >= g_resultCount) return 0;
+    KxCopyResultPath(row, path);
+    bool folder = false;
+    if (!KxResultStillThere(path, &folder)) {
+        KxLog(L"%ls: %ls is no longer there - nothing sent.", action, path);
+        return 0;
+    }
+    if (wantFile && folder) {
+        KxLog(L"%ls: %ls is a folder - nothing to view or edit.", action, path);
+        return 0;
+    }
+    return 1;
 }
 
 }  // namespace
@@ -49,12 +84,17 @@ void KxCopyTextToClipboard(HWND owner, const wchar_t* text)
     }
     memcpy(locked, text, bytes);
     GlobalUnlock(memory);
-    if (!OpenClipboard(owner)) {
+    // A clipboard manager or a remote desktop client may hold the clipboard for a moment.
+    if (!KxOpenClipboardBriefly(owner)) {
+        KxLog(L"KxCopyTextToClipboard: the clipboard is held by another program - nothing copied.");
         GlobalFree(memory);
         return;
     }
     EmptyClipboard();
-    if (!SetClipboardData(CF_UNICODETEXT, memory)) GlobalFree(memory);
+    if (!SetClipboardData(CF_UNICODETEXT, memory)) {
+        KxLog(L"KxCopyTextToClipboard: SetClipboardData FAILED (GetLastError=%lu) - nothing copied.", GetLastError());
+        GlobalFree(memory);
+    }
     CloseClipboard();
 }
 
@@ -76,11 +116,10 @@ void KxCopyEditSelection(HWND edit)
 
 void KxGoToResultLocation(int row)
 {
-    if (row < 0 || row >= g_resultCount) return;
     HWND host = KxFindHostWindow();
     if (!host) return;
     wchar_t path[KX_PATH_CHARS];
-    KxCopyResultPath(row, path);
+    if (!KxTakeActionPath(L"KxGoToResultLocation", row, false, path)) return;
     KxCloseOverlay();
     KxSendHostChangeDir(host, path);
 }
@@ -124,11 +163,12 @@ void KxCopyResultPaths()
 
 void KxViewOrEditResult(WPARAM hostCommand)
 {
-    int row = KxActionRow();
     HWND host = KxFindHostWindow();
     if (!host) return;
     wchar_t path[KX_PATH_CHARS];
-    KxCopyResultPath(row, path);
+    // The host's viewer and editor take what its cursor is on: for a folder or a vanished file that is
+    // another file, so neither is asked.
+    if (!KxTakeActionPath(L"KxViewOrEditResult", KxActionRow(), true, path)) return;
     KxCloseOverlay();
     // The command applies to what the panel shows, so it must follow the folder change, not race it.
     if (KxSendHostChangeDir(host, path)) PostMessageW(host, KX_WM_HOST_COMMAND, hostCommand, 0);
@@ -137,7 +177,7 @@ void KxViewOrEditResult(WPARAM hostCommand)
 void KxOpenResultWithShell()
 {
     wchar_t path[KX_PATH_CHARS];
-    KxCopyResultPath(KxActionRow(), path);
+    if (!KxTakeActionPath(L"KxOpenResultWithShell", KxActionRow(), false, path)) return;
     KxCloseOverlay();
     // The overlay is gone by now: the log is the only trace of an open that did not happen.
     INT_PTR result = (INT_PTR)ShellExecuteW(nullptr, L"open", path, nullptr, nullptr, SW_SHOWNORMAL);

@@ -62,22 +62,25 @@ T KxReadAt(const BYTE* data, ULONGLONG offset)
     return value;
 }
 
-// Copies one item into result; 0 when any part of it lies outside the block.
-int KxReadReplyItem(const BYTE* data, DWORD size, const KxItem2& item, KxResult& result)
+enum KxItemRead { KX_ITEM_OUTSIDE, KX_ITEM_COPIED, KX_ITEM_TOO_LONG };
+
+// Copies one item into result. A path longer than a KxResult holds is not copied: its cut would name
+// another file, which every action would then reach.
+KxItemRead KxReadReplyItem(const BYTE* data, DWORD size, const KxItem2& item, KxResult& result)
 {
     ULONGLONG offset = item.dataOffset;
-    if (offset + sizeof(DWORD) > size) return 0;
+    if (offset + sizeof(DWORD) > size) return KX_ITEM_OUTSIDE;
     ULONGLONG length = KxReadAt<DWORD>(data, offset);
     ULONGLONG pathStart = offset + sizeof(DWORD);
     ULONGLONG sizeStart = pathStart + 2 * (length + 1);
-    if (sizeStart + 2 * sizeof(ULONGLONG) > size) return 0;
-    int kept = length < KX_PATH_CHARS - 1 ? (int)length : KX_PATH_CHARS - 1;
-    memcpy(result.path, data + pathStart, kept * sizeof(wchar_t));
-    result.path[kept] = L'\0';
+    if (sizeStart + 2 * sizeof(ULONGLONG) > size) return KX_ITEM_OUTSIDE;
+    if (length > KX_PATH_CHARS - 1) return KX_ITEM_TOO_LONG;
+    memcpy(result.path, data + pathStart, length * sizeof(wchar_t));
+    result.path[length] = L'\0';
     result.size = KxReadAt<ULONGLONG>(data, sizeStart);
     result.dateModified = KxReadAt<ULONGLONG>(data, sizeStart + sizeof(ULONGLONG));
     result.isFolder = item.flags & 1;
-    return 1;
+    return KX_ITEM_COPIED;
 }
 
 // The query being waited for; null between queries. Kept here, not in the window's data, because each
@@ -299,18 +302,23 @@ void KxReadEverythingReply(const BYTE* data, DWORD size, KxQueryReply& reply)
     // A later reply replaces an earlier one.
     reply.valid = 0;
     reply.count = 0;
+    reply.leftOut = 0;
     if (data && size >= sizeof(KxList2Header)) {
         KxList2Header header = KxReadAt<KxList2Header>(data, 0);
         // Without all three kinds of data the items cannot be read.
         if ((header.requestFlags & KX_REQUEST_FLAGS) == KX_REQUEST_FLAGS) {
             reply.total = header.totalItems;
-            int n = (int)header.itemCount < reply.capacity ? (int)header.itemCount : reply.capacity;
-            for (int j = 0; j < n; ++j) {
+            // A hit left out makes room for the next one, up to capacity.
+            for (DWORD j = 0; j < header.itemCount && reply.count < reply.capacity; ++j) {
                 ULONGLONG itemOffset = sizeof(KxList2Header) + (ULONGLONG)j * sizeof(KxItem2);
                 if (itemOffset + sizeof(KxItem2) > size) break;
-                if (!KxReadReplyItem(data, size, KxReadAt<KxItem2>(data, itemOffset), reply.results[reply.count]))
-                    break;
-                reply.count++;
+                KxItemRead read =
+                    KxReadReplyItem(data, size, KxReadAt<KxItem2>(data, itemOffset), reply.results[reply.count]);
+                if (read == KX_ITEM_OUTSIDE) break;
+                if (read == KX_ITEM_TOO_LONG)
+                    reply.leftOut++;
+                else
+                    reply.count++;
             }
             reply.valid = 1;
         }
@@ -350,7 +358,7 @@ int KxRunEverythingQuery(const wchar_t* prefix, const wchar_t* text, const wchar
     KxLogQuery(search, capacity);
     HWND replyWindow = KxReplyWindow();
     if (!replyWindow) return 0;
-    KxQueryReply reply{0, 0, 0, results, capacity, 0, KxNextReplyMessage()};
+    KxQueryReply reply{0, 0, 0, results, capacity, 0, KxNextReplyMessage(), 0};
     KxQueryBlock block = KxBuildQueryBlock(search, replyWindow, reply.message, capacity);
     if (!block.bytes) return 0;
 
@@ -375,6 +383,9 @@ int KxRunEverythingQuery(const wchar_t* prefix, const wchar_t* text, const wchar
         KxReportQueryOutcome(failure);
     }
     if (failure != KX_QUERY_ANSWERED || !reply.done || !reply.valid) return 0;
+    if (reply.leftOut > 0)
+        KxLog(L"KxRunEverythingQuery: left out %d hit(s) whose paths are longer than %d characters", reply.leftOut,
+              KX_PATH_CHARS - 1);
     *outCount = reply.count;
     if (outTotal) *outTotal = reply.total;
     return 1;

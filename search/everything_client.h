@@ -5,7 +5,7 @@ constexpr int KX_PATH_CHARS = 2048;
 
 // One search hit, copied by value.
 struct KxResult {
-    wchar_t path[KX_PATH_CHARS];  // full path; longer paths are cut at 2047 code units
+    wchar_t path[KX_PATH_CHARS];  // full path; a hit whose path is longer is left out, never cut
     ULONGLONG size;
     ULONGLONG dateModified;  // FILETIME, UTC
     int isFolder;
@@ -20,6 +20,7 @@ struct KxQueryReply {
     int capacity;
     DWORD total;
     DWORD message;  // the reply's dwData this query waits for; any other is a late reply and dropped
+    int leftOut;    // hits whose path does not fit a KxResult; they are not in results
 };
 
 // Sends "prefix text suffix" to Everything and waits (pumping messages) up to 1500 ms for the hits.

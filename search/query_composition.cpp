@@ -8,7 +8,6 @@
 
 namespace {
 
-// <search text> of the longest filter.
 constexpr int KX_FILTER_TERM_CHARS = KX_FILTER_SEARCH_CHARS + 2;
 constexpr int KX_DRIVE_EXPRESSION_CHARS = 164;
 constexpr int KX_DRIVE_ITEM_CHARS = 8;
@@ -57,7 +56,7 @@ void KxComposeFilterTerm(const KxFilter& filter, wchar_t* prefix, int capacity, 
     *includeFolders = 1;
     if (!filter.search[0]) return;
     wchar_t term[KX_FILTER_TERM_CHARS];
-    // Everything's quoted names have no escape for a quote: such a filter goes by its search text.
+    // A name with a quote cannot be quoted: such a filter is said by its own search text, as a group.
     if (wcschr(filter.name, L'"'))
         _snwprintf(term, KX_FILTER_TERM_CHARS, L"<%ls>", filter.search);
     else

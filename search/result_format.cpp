@@ -151,6 +151,11 @@ const wchar_t* KxFormatSize(ULONGLONG bytes)
 
 const wchar_t* KxFormatDateTime(ULONGLONG fileTime)
 {
+    return KxFormatDate(fileTime, true);
+}
+
+const wchar_t* KxFormatDate(ULONGLONG fileTime, bool withTime)
+{
     g_dateText[0] = L'\0';
     if (fileTime == 0) return g_dateText;
     FILETIME utc = {(DWORD)fileTime, (DWORD)(fileTime >> 32)};
@@ -161,7 +166,7 @@ const wchar_t* KxFormatDateTime(ULONGLONG fileTime)
     wchar_t date[KX_DATE_PART_CHARS];
     wchar_t clock[KX_DATE_PART_CHARS] = L"";
     KxFormatLocalDate(time, g_settings.datePicture, date, KX_DATE_PART_CHARS);
-    if (g_settings.showTime) KxFormatLocalTime(time, g_settings.timePicture, clock, KX_DATE_PART_CHARS);
+    if (withTime && g_settings.showTime) KxFormatLocalTime(time, g_settings.timePicture, clock, KX_DATE_PART_CHARS);
     // No lone blank when one part failed.
     const wchar_t* separator = (date[0] && clock[0]) ? L" " : L"";
     KxPrintBounded(g_dateText, KX_DATE_TEXT_CHARS, L"%ls%ls%ls", date, separator, clock);

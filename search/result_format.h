@@ -35,6 +35,8 @@ const wchar_t* KxFormatSize(ULONGLONG bytes);
 // Local date and time by the DateFormat/TimeFormat settings; empty for 0 or a time that cannot be
 // converted. A part whose picture Windows rejects is left out.
 const wchar_t* KxFormatDateTime(ULONGLONG fileTime);
+// The same, with the time only when withTime is set (and the TimeFormat shows one).
+const wchar_t* KxFormatDate(ULONGLONG fileTime, bool withTime);
 // The parent folder's own name ("b" for C:\a\b\f, "C:" for C:\f), cut at 63 characters.
 const wchar_t* KxParentFolderName(const wchar_t* path);
 

@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "core/clipboard_snapshot.h"
+#include "core/log.h"
+#include "panel/result_actions.h"
 #include "support/test_support.h"
 
 namespace {
@@ -136,4 +138,66 @@ TEST(ClipboardSnapshot, FormatsWindowsMakesFromAnotherAreNotCopied)
         EXPECT_EQ(KxChooseClipboardFormats(c.formats.data(), (int)c.formats.size(), keep), c.ok) << c.what;
         for (size_t i = 0; c.ok && i < c.formats.size(); ++i) EXPECT_EQ(keep[i], c.keep[i]) << c.what << " " << i;
     }
+}
+
+namespace {
+
+struct KxtHold {
+    HANDLE opened, release;
+};
+
+DWORD WINAPI KxtHoldClipboard(LPVOID parameter)
+{
+    KxtHold* hold = (KxtHold*)parameter;
+    HWND owner = CreateWindowExW(0, L"STATIC", L"holder", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    BOOL opened = OpenClipboard(owner);
+    SetEvent(hold->opened);
+    if (opened) {
+        WaitForSingleObject(hold->release, 30000);
+        CloseClipboard();
+    }
+    DestroyWindow(owner);
+    return 0;
+}
+
+VOID CALLBACK KxtReleaseHold(PVOID release, BOOLEAN)
+{
+    SetEvent((HANDLE)release);
+}
+
+}  // namespace
+
+// A copy waits out another program's brief hold of the clipboard; a hold that lasts leaves the clipboard
+// as it was and says so in the log.
+TEST(ClipboardText, ACopyWaitsOutABriefHoldAndSaysSoWhenTheHoldLasts)
+{
+    std::wstring folder = KxtMakeTempFolder();
+    lstrcpynW(g_logPath, (folder + L"Korvex.log").c_str(), 2048);
+    g_loggingEnabled = 1;
+    const struct {
+        DWORD heldMs;
+        bool copied;
+    } cases[] = {{10, true}, {INFINITE, false}};
+    for (const auto& c : cases) {
+        KxtPutOnClipboard({{CF_UNICODETEXT, KxtWideBytes(L"before")}});
+        KxtHold hold{CreateEventW(nullptr, TRUE, FALSE, nullptr), CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+        HANDLE holder = CreateThread(nullptr, 0, KxtHoldClipboard, &hold, 0, nullptr);
+        ASSERT_EQ(WaitForSingleObject(hold.opened, 30000), WAIT_OBJECT_0);
+        // The release comes from a timer of the system, while the copy is already waiting.
+        HANDLE timer = nullptr;
+        if (c.heldMs != INFINITE)
+            CreateTimerQueueTimer(&timer, nullptr, KxtReleaseHold, hold.release, c.heldMs, 0, WT_EXECUTEONLYONCE);
+        KxCopyTextToClipboard(KxtClipboardOwner(), L"C:\\docs\\a.txt");
+        SetEvent(hold.release);
+        WaitForSingleObject(holder, 30000);
+        if (timer) DeleteTimerQueueTimer(nullptr, timer, INVALID_HANDLE_VALUE);
+        CloseHandle(holder);
+        CloseHandle(hold.opened);
+        CloseHandle(hold.release);
+        EXPECT_EQ(KxtClipboardBytes(CF_UNICODETEXT), KxtWideBytes(c.copied ? L"C:\\docs\\a.txt" : L"before"))
+            << c.heldMs;
+    }
+    std::vector<std::string> log = KxtReadLogLines(folder + L"Korvex.log");
+    EXPECT_EQ(KxtCountLines(log, "KxCopyTextToClipboard: the clipboard is held by another program - nothing copied."), 1);
+    g_loggingEnabled = 0;
 }

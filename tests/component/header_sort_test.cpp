@@ -36,7 +36,7 @@ TEST(HeaderSort, FirstClickTakesTheColumnsDefaultDirectionAndTheSecondFlipsIt)
     KxSortByColumn(KX_COLUMN_SIZE);
     EXPECT_TRUE(g_sortDescending) << "the first click after an open sets the default direction";
     EXPECT_EQ(KxtOrder(), L"abc");
-    EXPECT_EQ(g_currentRow, -1);
+    EXPECT_EQ(g_currentRow, 0) << "a sorted list starts again at its first row";
 
     KxSortByColumn(KX_COLUMN_SIZE);
     EXPECT_FALSE(g_sortDescending);
@@ -50,7 +50,7 @@ TEST(HeaderSort, FirstClickTakesTheColumnsDefaultDirectionAndTheSecondFlipsIt)
     g_resultCount = 0;
 }
 
-TEST(HeaderSort, SortingLeavesNoRowSelected)
+TEST(HeaderSort, SortingStartsTheSelectionAgainAtRowZero)
 {
     KxtFillResults({{L"C:\\b.txt", 20}, {L"C:\\a.txt", 30}, {L"C:\\c.txt", 10}});
     g_listWnd = CreateWindowExW(0, L"LISTBOX", L"", LBS_NODATA | LBS_OWNERDRAWFIXED | LBS_EXTENDEDSEL, 0, 0, 200, 200,
@@ -61,9 +61,13 @@ TEST(HeaderSort, SortingLeavesNoRowSelected)
     ASSERT_EQ(SendMessageW(g_listWnd, LB_GETSELCOUNT, 0, 0), 2);
 
     KxSortByColumn(KX_COLUMN_NAME);
-    // Rows 1 and 2 now hold other hits than the ones the user picked.
-    EXPECT_EQ(SendMessageW(g_listWnd, LB_GETSELCOUNT, 0, 0), 0);
-    EXPECT_EQ(g_currentRow, -1);
+    // Rows 1 and 2 now hold other hits than the ones the user picked: only row 0 is selected, and the
+    // caret and the anchor of Shift's selection are there.
+    EXPECT_EQ(SendMessageW(g_listWnd, LB_GETSELCOUNT, 0, 0), 1);
+    EXPECT_GT(SendMessageW(g_listWnd, LB_GETSEL, 0, 0), 0);
+    EXPECT_EQ(SendMessageW(g_listWnd, LB_GETCARETINDEX, 0, 0), 0);
+    EXPECT_EQ(SendMessageW(g_listWnd, LB_GETANCHORINDEX, 0, 0), 0);
+    EXPECT_EQ(g_currentRow, 0);
     DestroyWindow(g_listWnd);
     g_listWnd = nullptr;
     g_resultCount = 0;

@@ -104,27 +104,3 @@ TEST_F(PanelFixture, PublishDoesNothingWithoutResultsOrHostWindow)
     EXPECT_EQ(host->changeDirs.size(), 1u);
     EXPECT_EQ(LogCount("KxPublishResultsToWfx"), 1);
 }
-
-TEST_F(PanelFixture, APathThatUtf8CannotSayIsNeverSentAsAnotherPath)
-{
-    // A lone surrogate would reach the host as U+FFFD, the name of another file.
-    struct Case {
-        const wchar_t* hit;
-        const wchar_t* sent;
-    } cases[] = {
-        {L"C:\\x\\a\xD800.txt", nullptr},
-        {L"C:\\x\\b\xDC00", nullptr},
-        {L"C:\\x\\\xD83D\xDE00.txt", L"\\\\\\Korvex\\\xD83D\xDE00.txt"},
-    };
-    for (const Case& c : cases) {
-        host->changeDirs.clear();
-        Publish({{c.hit}});
-        if (c.sent) {
-            ASSERT_EQ(host->changeDirs.size(), 1u);
-            EXPECT_EQ(host->changeDirs[0].path, c.sent);
-        } else {
-            EXPECT_TRUE(host->changeDirs.empty()) << KxtUtf8(c.hit);
-        }
-    }
-    EXPECT_EQ(LogCount(" cannot be said in UTF-8 (GetLastError=1113) - not sent."), 2);
-}

@@ -221,20 +221,26 @@ TEST_F(QueryFixture, MalformedRepliesAreReadOnlyWithinTheirBlock)
     }
 }
 
-TEST_F(QueryFixture, PathsLongerThan2047UnitsAreCutWithTheirDataIntact)
+TEST_F(QueryFixture, AHitWhosePathDoesNotFitIsLeftOutNeverCutIntoAnotherFilesPath)
 {
-    // Nested folders of 200 characters make a real path of about 2,500 code units.
+    // A real file whose path is exactly 2047 code units, and beside it the same name with ".bak": cut at
+    // 2047 units, the longer hit would name the shorter file.
     std::wstring deep = L"deep\\";
-    for (int level = 0; level < 12; ++level) deep += std::wstring(200, (wchar_t)(L'a' + level)) + L"\\";
-    Serve({}, {{deep + L"needle.bin", 4321, KxtFileTimeOf(2022, 2, 2)}, {deep + L"needlefolder\\", 0, 0}});
-    ASSERT_EQ(Query(L"needle", 10, nullptr), 1);
-    ASSERT_EQ(count, 2);
-    for (int i = 0; i < 2; ++i) EXPECT_EQ(wcslen(results[i].path), 2047u);
-    EXPECT_EQ(std::wstring(results[0].path), (tree + deep).substr(0, 2047));
-    int file = results[0].isFolder ? 1 : 0;
-    EXPECT_EQ(results[file].size, 4321u);
-    EXPECT_EQ(results[file].dateModified, KxtFileTimeOf(2022, 2, 2));
-    EXPECT_EQ(results[1 - file].isFolder, 1);
+    for (int level = 0; level < 9; ++level) deep += std::wstring(200, (wchar_t)(L'a' + level)) + L"\\";
+    size_t room = 2047 - (tree.size() + deep.size());
+    ASSERT_GT(room, 20u);
+    std::wstring name = L"report" + std::wstring(room - 10, L'r') + L".txt";
+    ASSERT_EQ((tree + deep + name).size(), 2047u);
+    Serve({}, {{deep + name, 4321, KxtFileTimeOf(2022, 2, 2)}, {deep + name + L".bak", 99, 0}});
+    ASSERT_EQ(Query(L"report", 10), 1);
+    ASSERT_EQ(count, 1) << "the hit of 2051 units is left out";
+    EXPECT_EQ(total, 2u) << "the total stays Everything's";
+    EXPECT_EQ(std::wstring(results[0].path), tree + deep + name);
+    EXPECT_EQ(results[0].size, 4321u);
+    EXPECT_EQ(results[0].dateModified, KxtFileTimeOf(2022, 2, 2));
+    EXPECT_GE(KxtFindLine(KxtReadLogLines(folder + L"Korvex.log"),
+                          "KxRunEverythingQuery: left out 1 hit(s) whose paths are longer than 2047 characters"),
+              0);
 }
 
 TEST_F(QueryFixture, AnEverythingInstanceWindowAnswersWhenThePlainOneIsMissing)

@@ -2,6 +2,9 @@
 
 #include "component/panel_fixture.h"
 #include "config/settings.h"
+#include "core/log.h"
+#include "host/host_window.h"
+#include "overlay/overlay_placement.h"
 #include "panel/host_plugin_api.h"
 #include "support/test_support.h"
 
@@ -233,4 +236,27 @@ TEST_F(PanelFixture, OverlongPathsFailWithoutTouchingAnyFile)
     }
     EXPECT_EQ(KxtReadLongFile(keep), "keep");
     EXPECT_EQ(LogCount("] FsGetFile: FAILED, the target path is empty or too long."), 4);
+}
+
+// A path with a lone surrogate has no UTF-8 form: the host is never sent to the path that replacing it
+// would name.
+TEST(HostChangeDir, APathWithoutAUtf8FormIsNotSent)
+{
+    std::wstring folder = KxtMakeTempFolder();
+    lstrcpynW(g_logPath, (folder + L"Korvex.log").c_str(), 2048);
+    g_loggingEnabled = 1;
+    KxtHost& host = KxtCreateHost();
+    const struct {
+        const wchar_t* path;
+        int sent;
+    } cases[] = {
+        {L"C:\\docs\\a\xD800.txt", 0},
+        {L"C:\\docs\\\xDC00", 0},
+        {L"C:\\docs\\\xD83D\xDE00.txt", 1},
+    };
+    for (const auto& c : cases) EXPECT_EQ(KxSendHostChangeDir(host.main, c.path), c.sent) << KxtUtf8(c.path);
+    ASSERT_EQ(host.changeDirs.size(), 1u);
+    EXPECT_EQ(host.changeDirs[0].path, L"C:\\docs\\\xD83D\xDE00.txt");
+    EXPECT_EQ(KxtCountLines(KxtReadLogLines(folder + L"Korvex.log"), "KxSendHostChangeDir: "), 2);
+    g_loggingEnabled = 0;
 }

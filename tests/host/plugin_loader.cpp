@@ -41,7 +41,7 @@ const bool g_kxtStartupsEndedAdded = (::testing::AddGlobalTestEnvironment(new Kx
 KxtPlugin KxtLoadPlugin(const std::wstring& folder)
 {
     KxtPlugin plugin{folder, nullptr};
-    std::wstring target = folder + L"Korvex.wdx64";
+    std::wstring target = folder + KXT_PLUGIN_NAME;
     if (CopyFileW(KXT_PLUGIN_PATH, target.c_str(), FALSE)) plugin.module = LoadLibraryW(target.c_str());
     if (plugin.module) g_kxtLoadedPlugins.push_back(plugin.module);
     return plugin;

@@ -19,19 +19,44 @@ void KxtExitFaultingThread()
     ExitThread(0);
 }
 
+// Continues the faulting thread in KxtExitFaultingThread as if it had been called with the stack at
+// stackTop (aligned as a call leaves it).
+void KxtResumeInExit(CONTEXT* context, ULONG_PTR stackTop)
+{
+#ifdef _WIN64
+    context->Rsp = (stackTop & ~(ULONG_PTR)15) - 8;
+    context->Rip = (ULONG_PTR)&KxtExitFaultingThread;
+#else
+    context->Esp = (stackTop & ~(ULONG_PTR)15) - 4;
+    context->Eip = (ULONG_PTR)&KxtExitFaultingThread;
+#endif
+}
+
 LONG CALLBACK KxtHostHandler(EXCEPTION_POINTERS* pointers)
 {
     DWORD code = pointers->ExceptionRecord->ExceptionCode;
-    if (code == EXCEPTION_ACCESS_VIOLATION && pointers->ExceptionRecord->NumberParameters >= 2) {
-        InterlockedIncrement(&g_faultedThreads);
-        pointers->ContextRecord->Rsp = (pointers->ContextRecord->Rsp & ~(DWORD64)15) - 8;
-        pointers->ContextRecord->Rip = (DWORD64)&KxtExitFaultingThread;
+    // A breakpoint's thread also ends there: 32-bit Wine leaves the instruction pointer one byte back,
+    // inside the call that raised it, where continuing would run half an instruction.
+    bool faulted = code == EXCEPTION_ACCESS_VIOLATION && pointers->ExceptionRecord->NumberParameters >= 2;
+    if (faulted || code == EXCEPTION_BREAKPOINT) {
+        if (faulted) InterlockedIncrement(&g_faultedThreads);
+#ifdef _WIN64
+        KxtResumeInExit(pointers->ContextRecord, pointers->ContextRecord->Rsp);
+#else
+        KxtResumeInExit(pointers->ContextRecord, pointers->ContextRecord->Esp);
+#endif
         return EXCEPTION_CONTINUE_EXECUTION;
     }
-    if (code == EXCEPTION_ACCESS_VIOLATION || code == EXCEPTION_BREAKPOINT || code == kHostCustomCode ||
+    if (code == EXCEPTION_ACCESS_VIOLATION || code == kHostCustomCode ||
         code == kHostInformationalCode || code == kHostErrorCode)
         return EXCEPTION_CONTINUE_EXECUTION;
     return EXCEPTION_CONTINUE_SEARCH;
+}
+
+DWORD WINAPI KxtRaiseBreakpoint(LPVOID)
+{
+    RaiseException(EXCEPTION_BREAKPOINT, 0, 0, nullptr);
+    return 1;
 }
 
 DWORD WINAPI KxtWriteThroughBadPointer(LPVOID detectString)
@@ -78,12 +103,15 @@ TEST_F(CrashFixture, HostAccessViolationIsLoggedOnceAsOutside)
     EXPECT_NE(lines[0].find("[outside Korvex] (pid=" + std::to_string(GetCurrentProcessId()) + ")"),
               std::string::npos)
         << lines[0];
-    EXPECT_EQ(lines[0].find("Korvex.wdx64"), std::string::npos) << lines[0];
+    EXPECT_EQ(lines[0].find(KxtUtf8(KXT_PLUGIN_NAME)), std::string::npos) << lines[0];
 }
 
 TEST_F(CrashFixture, HostBreakpointsAndCustomCodesAreNotLogged)
 {
-    RaiseException(EXCEPTION_BREAKPOINT, 0, 0, nullptr);
+    HANDLE thread = CreateThread(nullptr, 0, KxtRaiseBreakpoint, nullptr, 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    ASSERT_EQ(WaitForSingleObject(thread, 30000), WAIT_OBJECT_0);
+    CloseHandle(thread);
     RaiseException(kHostCustomCode, 0, 0, nullptr);
     RaiseException(kHostInformationalCode, 0, 0, nullptr);
     EXPECT_TRUE(ExceptionLines().empty());
@@ -104,7 +132,7 @@ TEST_F(CrashFixture, FaultInsideThePluginIsLoggedAsInsideWithLoggingOff)
     std::vector<std::string> lines = ExceptionLines();
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_NE(lines[0].find("code=0xC0000005"), std::string::npos) << lines[0];
-    EXPECT_NE(lines[0].find("module=" + KxtUtf8(plugin.folder) + "Korvex.wdx64 [INSIDE Korvex]"), std::string::npos)
+    EXPECT_NE(lines[0].find("module=" + KxtUtf8(plugin.folder + KXT_PLUGIN_NAME) + " [INSIDE Korvex]"), std::string::npos)
         << lines[0];
     EXPECT_EQ(KxtReadLogLines(plugin.LogPath()).size(), 4u) << "start-up lines and the exception line only";
 }
@@ -123,15 +151,14 @@ TEST_F(CrashFixture, AFloodOfHandledHostErrorsLeavesASmallLog)
 namespace {
 
 volatile LONG g_overflowsHandled;
-volatile DWORD64 g_youngStack;
+volatile ULONG_PTR g_youngStack;
 
 // The host recovers a thread whose stack ran out: it leaves the thread where its stack was still young.
 LONG CALLBACK KxtHostOverflowHandler(EXCEPTION_POINTERS* pointers)
 {
     if (pointers->ExceptionRecord->ExceptionCode != EXCEPTION_STACK_OVERFLOW) return EXCEPTION_CONTINUE_SEARCH;
     InterlockedIncrement(&g_overflowsHandled);
-    pointers->ContextRecord->Rsp = ((g_youngStack - 512) & ~(DWORD64)15) - 8;
-    pointers->ContextRecord->Rip = (DWORD64)&KxtExitFaultingThread;
+    KxtResumeInExit(pointers->ContextRecord, g_youngStack - 512);
     return EXCEPTION_CONTINUE_EXECUTION;
 }
 
@@ -146,7 +173,7 @@ __attribute__((noinline)) int KxtRecurse(int depth)
 DWORD WINAPI KxtOverflowTheStack(LPVOID)
 {
     volatile char young = 0;
-    g_youngStack = (DWORD64)&young;
+    g_youngStack = (ULONG_PTR)&young;
     return (DWORD)KxtRecurse(young);
 }
 

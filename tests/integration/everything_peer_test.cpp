@@ -101,7 +101,8 @@ testing::AssertionResult KxtDecodeList(const std::string& block, KxtList& list)
             return testing::AssertionFailure() << "item " << i << " data at " << at << ", not " << expected;
         if (list.requestFlags & 0x4) {
             size_t length = KxtGet32(block, at);
-            if (at + 4 + 2 * length + 2 > block.size()) return testing::AssertionFailure() << "item " << i << " path";
+            // Subtracted from the room left, as a sum of a huge length would wrap in a 32-bit size_t.
+            if (block.size() - at < 6 || (block.size() - at - 6) / 2 < length) return testing::AssertionFailure() << "item " << i << " path";
             item.path.assign(reinterpret_cast<const wchar_t*>(block.data() + at + 4), length);
             if (KxtGet32(block, at + 4 + 2 * length) % 0x10000 != 0)
                 return testing::AssertionFailure() << "item " << i << " path without terminator";

@@ -131,7 +131,7 @@ TEST(PluginLoad, ModuleStaysLoadedAfterTheHostFreesIt)
     ASSERT_TRUE(KxtWaitForLogLine(plugin.LogPath(), "DllMain: module pin OK"));
     // Start-up writes files; Wine aborts a process that ends while another thread is in the middle of that.
     ASSERT_TRUE(KxtWaitForHook(plugin));
-    std::wstring path = plugin.folder + L"Korvex.wdx64";
+    std::wstring path = plugin.folder + KXT_PLUGIN_NAME;
     EXPECT_TRUE(FreeLibrary(plugin.module));
     EXPECT_TRUE(FreeLibrary(plugin.module));
     EXPECT_EQ(GetModuleHandleW(path.c_str()), plugin.module);

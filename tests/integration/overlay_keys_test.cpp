@@ -50,11 +50,8 @@ TEST_F(KeysFixture, ArrowsPagingAndShiftSelectionFromTheEditBox)
     KxtPressChord({}, VK_DOWN);
     KxtPressChord({}, VK_DOWN);
     ASSERT_TRUE(WaitForSelection({2}));
-    // Alt+1 sorts by name (the same order here) and leaves no current row: Down starts at row 0.
-    KxtHoldChord({VK_MENU}, {'1'}, [] { return true; });
-    KxtPressChord({}, VK_DOWN);
-    EXPECT_TRUE(WaitForSelection({0})) << "Down from no row gives row 0";
-    KxtPressChord({}, VK_DOWN);
+    // Alt+1 sorts by name (the same order here) and starts again as a new list, at row 0.
+    EXPECT_TRUE(KxtHoldChord({VK_MENU}, {'1'}, [] { return KxtSelectedRows() == std::vector<int>{0}; }));
     KxtPressChord({}, VK_UP);
     KxtPressChord({}, VK_UP);
     KxtPressChord({}, VK_DOWN);
@@ -87,6 +84,27 @@ TEST_F(KeysFixture, ArrowsPagingAndShiftSelectionFromTheEditBox)
     EXPECT_TRUE(WaitForSelection({2})) << "below 3 rows a page is one row";
     ASSERT_TRUE(KxtHoldChord({VK_CONTROL}, {VK_RETURN}, [&] { return host->changeDirs.size() == 2; }));
     EXPECT_EQ(RootListing().size(), 4u) << "Ctrl+Enter appends";
+}
+
+TEST_F(KeysFixture, AfterAColumnSortShiftExtendsFromRowZeroAndEnterPublishesTheHighlightedRows)
+{
+    ASSERT_NO_FATAL_FAILURE(Start(12));
+    ASSERT_NO_FATAL_FAILURE(Open());
+    ASSERT_NO_FATAL_FAILURE(Search(L"kbfile", 12));
+    KxtPressChord({}, VK_DOWN);
+    KxtPressChord({}, VK_DOWN);
+    ASSERT_TRUE(WaitForSelection({2}));
+    // Alt+1 sorts by name (the same order here); row 0 alone is selected.
+    EXPECT_TRUE(KxtHoldChord({VK_MENU}, {'1'}, [] { return KxtSelectedRows() == std::vector<int>{0}; }))
+        << KxtFocusReport();
+    EXPECT_EQ(SendMessageW(KxtList(), LB_GETCARETINDEX, 0, 0), 0);
+    EXPECT_EQ(SendMessageW(KxtList(), LB_GETANCHORINDEX, 0, 0), 0);
+    ASSERT_TRUE(KxtHoldChord({VK_SHIFT}, {VK_DOWN, VK_DOWN}, [] {
+        return KxtSelectedRows() == std::vector<int>{0, 1, 2};
+    })) << "Shift extends from row 0";
+    KxtPressChord({}, VK_RETURN);
+    ASSERT_TRUE(KxtWaitUntil([&] { return host->changeDirs.size() == 1; }));
+    EXPECT_EQ(RootListing(), (std::vector<std::string>{"kbfile_00.txt", "kbfile_01.txt", "kbfile_02.txt"}));
 }
 
 TEST_F(KeysFixture, EscapeClearsThenClosesAndUpRecallsTheHistory)
@@ -208,18 +226,25 @@ TEST_F(KeysFixture, ScrollbarPagesAndDragsAndTheWheelScrollsWithoutSelecting)
     EXPECT_EQ(KxtSelectedRows(), std::vector<int>{0});
 }
 
+namespace {
+
+BOOL CALLBACK KxtNoteTooltip(HWND window, LPARAM found)
+{
+    wchar_t name[64];
+    GetClassNameW(window, name, 64);
+    if (wcscmp(name, L"tooltips_class32") == 0) *(HWND*)found = window;
+    return TRUE;
+}
+
+}  // namespace
+
 TEST_F(KeysFixture, HoveringAFolderShowsItBelowRightOfTheCursor)
 {
-    ASSERT_NO_FATAL_FAILURE(Start(3));
+    ASSERT_NO_FATAL_FAILURE(Start(12));
     ASSERT_NO_FATAL_FAILURE(Open());
-    ASSERT_NO_FATAL_FAILURE(Search(L"kbfile", 3));
+    ASSERT_NO_FATAL_FAILURE(Search(L"kbfile", 12));
     HWND tooltip = nullptr;
-    EnumThreadWindows(GetWindowThreadProcessId(KxtFindOverlay(), nullptr), [](HWND window, LPARAM found) {
-        wchar_t name[64];
-        GetClassNameW(window, name, 64);
-        if (wcscmp(name, L"tooltips_class32") == 0) *(HWND*)found = window;
-        return TRUE;
-    }, (LPARAM)&tooltip);
+    EnumThreadWindows(GetWindowThreadProcessId(KxtFindOverlay(), nullptr), KxtNoteTooltip, (LPARAM)&tooltip);
     ASSERT_NE(tooltip, nullptr);
     // Inside the folder column for any date width from the least one to Wine's long dates: left of the
     // size and date columns, within the folder's least width.
@@ -250,6 +275,17 @@ TEST_F(KeysFixture, HoveringAFolderShowsItBelowRightOfTheCursor)
         text[0] = L'\0';
         SendMessageW(tooltip, TTM_GETTEXTW, 2048, (LPARAM)&tool);
         return IsWindowVisible(tooltip) && std::wstring(text) == L"kbfile_01.txt";
+    })) << KxtUtf8(text);
+
+    // A new list puts kbfile_11 in the row under the still pointer: the old tip would name another hit.
+    ASSERT_NO_FATAL_FAILURE(Search(L"_1", 2));
+    EXPECT_TRUE(KxtWaitUntil([&] { return !IsWindowVisible(tooltip); })) << "a replaced list hides the tip";
+    row = KxtRowScreenRect(1);
+    KxtMouseAt(POINT{row.left + 31, (row.top + row.bottom) / 2});
+    EXPECT_TRUE(KxtWaitUntil([&] {
+        text[0] = L'\0';
+        SendMessageW(tooltip, TTM_GETTEXTW, 2048, (LPARAM)&tool);
+        return IsWindowVisible(tooltip) && std::wstring(text) == L"kbfile_11.txt";
     })) << KxtUtf8(text);
 
     KxtMouseAt(POINT{row.left - 50, row.top - 200});

@@ -83,6 +83,52 @@ TEST_F(KeysFixture, ViewEditAndGoToSendTheHostToTheHitFirst)
     EXPECT_EQ(host->changeDirs.size(), 3u);
 }
 
+// The host's viewer and editor take what its cursor is on: for a folder hit or a file gone since the
+// search that would be another file. Nothing is sent, the overlay stays, and the log says why.
+TEST_F(KeysFixture, ViewEditGoToAndOpenActOnlyOnAHitThatIsThere)
+{
+    ASSERT_NO_FATAL_FAILURE(Start(2, L"", {{L"docs\\kbfile_dir\\", 0, 0}}));
+    ASSERT_NO_FATAL_FAILURE(Open());
+    ASSERT_NO_FATAL_FAILURE(Search(L"kbfile", 3));
+    std::wstring folderHit = tree + L"docs\\kbfile_dir";
+    size_t changeDirs = host->changeDirs.size(), commands = host->commands.size();
+    struct Case {
+        WORD modifier, key;
+        const char* line;
+    };
+    const Case folderCases[] = {
+        {0, VK_F3, "KxViewOrEditResult: "},
+        {0, VK_F4, "KxViewOrEditResult: "},
+    };
+    KxtPressChord({VK_CONTROL}, VK_END);
+    ASSERT_TRUE(KxtWaitUntil([] { return KxtSelectedRows() == std::vector<int>{2}; }));
+    for (const Case& c : folderCases) {
+        KxtPressChord({}, c.key);
+        ASSERT_TRUE(KxtWaitUntil([&] {
+            return KxtCountLines(KxtReadLogLines(plugin.LogPath()),
+                                 std::string(c.line) + KxtUtf8(folderHit) + " is a folder - nothing to view or edit.") ==
+                   (c.key == VK_F3 ? 1 : 2);
+        }));
+    }
+    ASSERT_TRUE(DeleteFileW(HitPath(0).c_str()));
+    KxtPressChord({VK_CONTROL}, VK_HOME);
+    ASSERT_TRUE(KxtWaitUntil([] { return KxtSelectedRows() == std::vector<int>{0}; }));
+    const Case goneCases[] = {
+        {0, VK_F4, "KxViewOrEditResult: "},
+        {VK_MENU, VK_RETURN, "KxGoToResultLocation: "},
+        {VK_SHIFT, VK_RETURN, "KxOpenResultWithShell: "},
+    };
+    for (const Case& c : goneCases) {
+        std::string line = std::string(c.line) + KxtUtf8(HitPath(0)) + " is no longer there - nothing sent.";
+        ASSERT_TRUE(KxtHoldChord(c.modifier ? std::vector<WORD>{c.modifier} : std::vector<WORD>{}, {c.key},
+                                 [&] { return KxtFindLine(KxtReadLogLines(plugin.LogPath()), line) >= 0; }))
+            << line;
+    }
+    EXPECT_TRUE(IsWindowVisible(KxtFindOverlay()));
+    EXPECT_EQ(host->changeDirs.size(), changeDirs);
+    EXPECT_EQ(host->commands.size(), commands);
+}
+
 TEST_F(KeysFixture, ShiftEnterOpensTheHitWithItsAssociatedProgram)
 {
     ASSERT_NO_FATAL_FAILURE(Start(0, L"", {{L"opened\\kbopen.kxtopen", 5, 0}}));

@@ -35,7 +35,7 @@ struct GuardedBlock {
 
 struct ReplyFixture : ::testing::Test {
     std::vector<KxResult> results = std::vector<KxResult>(8);
-    KxQueryReply reply{0, 0, 0, nullptr, 8, 0, 0};
+    KxQueryReply reply{0, 0, 0, nullptr, 8, 0, 0, 0};
 
     void SetUp() override { reply.results = results.data(); }
     void Read(const std::vector<BYTE>& bytes, int capacity = 8)
@@ -77,17 +77,42 @@ TEST_F(ReplyFixture, CapacityLimitsTheCopyButNotTheTotal)
     EXPECT_EQ(results[2].path[0], L'\0') << "nothing written past capacity";
 }
 
-TEST_F(ReplyFixture, LongPathIsCutButSizeAndDateComeFromTheFullLength)
+TEST_F(ReplyFixture, PathsThatDoNotFitAreLeftOutNeverCut)
 {
-    std::wstring longPath = L"C:\\" + std::wstring(3000, L'n');
-    Read(KxtBuildReply({{longPath, 77, 88, true}, {L"C:\\after", 5, 6, false}}, 2));
-    ASSERT_EQ(reply.count, 2);
-    EXPECT_EQ(wcslen(results[0].path), 2047u);
-    EXPECT_EQ(std::wstring(results[0].path), longPath.substr(0, 2047));
+    std::wstring fits = L"C:\\" + std::wstring(2044, L'n');  // 2047 units
+    std::wstring cutWouldNameFits = fits + L".bak";          // 2051 units
+    struct Case {
+        const char* what;
+        std::vector<KxtReplyItem> items;
+        int capacity;
+        std::vector<std::wstring> listed;
+        int leftOut;
+    } cases[] = {
+        {"2047 units fit", {{fits, 77, 88, true}}, 8, {fits}, 0},
+        {"2048 units do not", {{fits + L"x", 1, 2, false}, {L"C:\\after", 5, 6, false}}, 8, {L"C:\\after"}, 1},
+        {"a cut would name the fitting file",
+         {{cutWouldNameFits, 1, 2, false}, {fits, 3, 4, false}},
+         8,
+         {fits},
+         1},
+        {"a hit left out makes room for the next",
+         {{L"C:\\a", 1, 1, false}, {std::wstring(3000, L'z'), 1, 1, false}, {L"C:\\b", 1, 1, false},
+          {L"C:\\c", 1, 1, false}},
+         2,
+         {L"C:\\a", L"C:\\b"},
+         1},
+    };
+    for (const Case& c : cases) {
+        Read(KxtBuildReply(c.items, 90000), c.capacity);
+        EXPECT_EQ(reply.total, 90000u) << c.what << ": the total stays Everything's";
+        EXPECT_EQ(reply.leftOut, c.leftOut) << c.what;
+        ASSERT_EQ(reply.count, (int)c.listed.size()) << c.what;
+        for (int i = 0; i < reply.count; ++i) EXPECT_EQ(results[i].path, c.listed[i]) << c.what;
+    }
+    Read(KxtBuildReply({{fits, 77, 88, true}}, 1));
     EXPECT_EQ(results[0].size, 77u);
     EXPECT_EQ(results[0].dateModified, 88u);
     EXPECT_EQ(results[0].isFolder, 1);
-    EXPECT_STREQ(results[1].path, L"C:\\after");
 }
 
 TEST_F(ReplyFixture, EmptyListAndSecondReplyReplaceEarlierContent)
@@ -115,7 +140,7 @@ TEST_F(ReplyFixture, BlocksWithoutAListEndTheWaitWithoutResults)
         {"no date requested", KxtBuildReply(kThree, 3, 0x14)},
     };
     for (const Case& c : cases) {
-        reply = {0, 1, 5, results.data(), 8, 0, 0};
+        reply = {0, 1, 5, results.data(), 8, 0, 0, 0};
         Read(c.bytes);
         EXPECT_EQ(reply.done, 1) << c.what;
         EXPECT_EQ(reply.valid, 0) << c.what;
@@ -251,7 +276,7 @@ TEST(ReplyFuzz, OneHundredThousandBrokenRepliesAreReadWithinTheirBlocks)
     for (int run = 0; run < 100000; ++run) {
         std::vector<BYTE> bytes = KxtMutatedReply(random);
         const BYTE* data = area.Place(bytes);
-        KxQueryReply reply{0, 0, 0, results.data(), (int)(random() % 6), 0, 0};
+        KxQueryReply reply{0, 0, 0, results.data(), (int)(random() % 6), 0, 0, 0};
         KxReadEverythingReply(bytes.empty() ? nullptr : data, (DWORD)bytes.size(), reply);
         ASSERT_EQ(reply.done, 1);
         ASSERT_GE(reply.count, 0);

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "config/settings.h"
-#include "overlay/filter_menu.h"
 #include "support/test_support.h"
 
 namespace {
@@ -121,32 +120,6 @@ TEST(CsvFields, QuotesCommasDoubledQuotesAndMissingFields)
     EXPECT_EQ(KxCsvSearchColumn(L"Name,Case,Query"), 11) << "no Search column: the default place";
 }
 
-TEST(FilterNames, AMenuItemShowsEveryAmpersandOfTheName)
-{
-    struct Case {
-        const wchar_t* name;
-        int capacity;
-        int fits;
-        const wchar_t* text;
-    } cases[] = {
-        {L"Tom & Jerry", 32, 1, L"Tom && Jerry"},
-        {L"&&&", 32, 1, L"&&&&&&"},
-        {L"Say \"hi\"", 32, 1, L"Say \"hi\""},
-        {L"", 1, 1, L""},
-        {L"a&", 4, 1, L"a&&"},
-        {L"a&", 3, 0, L""},
-        {L"abc", 3, 0, L""},
-    };
-    for (const Case& c : cases) {
-        wchar_t out[32] = L"junk";
-        EXPECT_EQ(KxMenuItemText(c.name, out, c.capacity), c.fits) << KxtUtf8(c.name);
-        EXPECT_STREQ(out, c.text) << KxtUtf8(c.name);
-    }
-    std::wstring longest(KX_FILTER_NAME_CHARS - 1, L'&');
-    wchar_t out[2 * KX_FILTER_NAME_CHARS];
-    EXPECT_EQ(KxMenuItemText(longest.c_str(), out, 2 * KX_FILTER_NAME_CHARS), 1) << "the longest name fits doubled";
-}
-
 TEST_F(FiltersFixture, CsvOfEverything14TakesTheSearchColumnNamedInItsHeader)
 {
     for (bool bom : {true, false}) {
@@ -231,6 +204,16 @@ TEST_F(FiltersFixture, EverythingIniPathAsFolderIniOrCsvAndTheSelectionRestored)
 
     Load(folder + L"portable\\Everything.ini");
     EXPECT_EQ(g_filterCount, 2);
+
+    // Everything 1.5 under an instance name: its csv has another name, and is read when named or beside
+    // an ini without filters.
+    Write(L"alpha\\Everything-1.5a.ini", "[Everything]\r\nx=1\r\n");
+    Write(L"alpha\\Filters-1.5a.csv", kEverything14Csv);
+    Load(folder + L"alpha\\Filters-1.5a.csv");
+    EXPECT_EQ(g_filterCount, 5) << "a csv named by the user is read whatever its name";
+    g_filterCount = 1;
+    Load(folder + L"alpha\\Everything-1.5a.ini");
+    EXPECT_EQ(g_filterCount, 5) << "the instance's csv is found beside its ini";
 }
 
 TEST_F(FiltersFixture, NothingFoundGivesTheBuiltInSevenAndSaysWhyInTheDebugLog)
@@ -307,19 +290,6 @@ TEST(FilterSources, TheSettingNamesAFolderACsvOfAnyNameOrAnIniWithItsOwnCsvBesid
     KxFilterSources sources;
     KxFilterSourcesFor(deep.c_str(), 1, L"", &sources);
     EXPECT_EQ(sources.count, 0);
-}
-
-TEST_F(FiltersFixture, EverythingIniPathAtEverything15sFilesReadsItsOwnCsv)
-{
-    const char rows[] = "\"Audio\",0,0,0,0,0,0,0,0,0,\"ext:flac\",\r\n";
-    Write(L"v15\\Everything-1.5a.ini", "[Everything]\r\nrun_in_background=1\r\n");
-    Write(L"v15\\Filters-1.5a.csv", std::string(kEverything15Header) + rows);
-    Write(L"v15\\filters.csv", "Stale,0,0,0,0,0,0,0,0,0,ext:old\r\n");
-    Write(L"v15\\Mine-Filters.csv", "Mine,0,0,0,0,0,0,0,0,0,ext:mine\r\n");
-    Load(folder + L"v15\\Everything-1.5a.ini");
-    EXPECT_EQ(Table(), (FilterRows{{"<All Files>", ""}, {"Audio", "ext:flac"}})) << "not the stale filters.csv";
-    Load(folder + L"v15\\Mine-Filters.csv");
-    EXPECT_EQ(Table(), (FilterRows{{"<All Files>", ""}, {"Mine", "ext:mine"}})) << "a csv of any name";
 }
 
 TEST_F(FiltersFixture, ALongCsvLineIsOneFilterAndAnOverlongOneIsPassedOverWhole)

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "overlay/edit_words.h"
+#include "overlay/filter_menu.h"
 #include "overlay/list_scrollbar.h"
 #include "overlay/list_selection.h"
 #include "overlay/list_tooltip.h"
@@ -138,4 +139,23 @@ TEST(ResultActions, PathsJoinWithLineBreaksBetweenAndMenuTextCounts)
     EXPECT_STREQ(text, L"Show all 1 result in panel");
     KxFormatShowAllItem(500, text, 64);
     EXPECT_STREQ(text, L"Show all 500 results in panel");
+}
+
+TEST(FilterMenuLabel, AmpersandsAreShownAsWritten)
+{
+    const struct {
+        const wchar_t *name, *label;
+        int capacity;
+    } cases[] = {
+        {L"Audio", L"Audio", 64},
+        {L"Tom & Jerry", L"Tom && Jerry", 64},
+        {L"&&", L"&&&&", 64},
+        {L"a&b", L"a", 3},  // never half a pair
+        {L"", L"", 64},
+    };
+    for (const auto& c : cases) {
+        wchar_t out[64];
+        KxFormatMenuLabel(c.name, out, c.capacity);
+        EXPECT_STREQ(out, c.label) << c.capacity;
+    }
 }

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+
 #include "overlay/overlay_layout.h"
+#include "overlay/result_rows.h"
 
 namespace {
 
@@ -157,4 +161,61 @@ TEST(OverlayLayout, AFailureLineKeepsOneRowOfRoomWhileTextIsTyped)
     input.editEmpty = 0;
     input.shownRows = 7;
     EXPECT_EQ(KxComputeOverlayLayout(input).shownRows, 7) << "room made earlier is kept as before";
+}
+
+TEST(OverlayLayout, ResultColumnsKeepTheNameReadableAndGiveWayInOrder)
+{
+    struct DateWidths {
+        const char* what;
+        int withTime, dateOnly;  // text widths at 100 %
+    } dates[] = {{"short date", 100, 62}, {"long date", 172, 120}};
+    const int widths[] = {250, 320, 400, 500, 594, 800, 1200};
+    const int scales[] = {100, 125, 150};
+    for (const DateWidths& d : dates)
+        for (int width : widths)
+            for (int scale : scales)
+                for (int full = 0; full <= 1; ++full) {
+                    auto S = [&](int n) { return MulDiv(n, scale, 100); };
+                    KxColumnInput in{};
+                    in.dpiScalePercent = scale;
+                    in.dateColumnWidth = KxDateColumnWidthFor(S(d.withTime), scale);
+                    in.dateOnlyColumnWidth = KxDateColumnWidthFor(S(d.dateOnly), scale);
+                    in.sizeColumnWidth = KxSizeColumnWidthFor(S(52), scale);
+                    in.driveIconWidth = S(23);
+                    in.folderColumnFull = full;
+                    in.widestName = S(360);  // a 60-character name
+                    RECT row{0, 0, width, S(21)};
+                    KxColumns c = KxComputeColumnRects(row, in);
+                    std::string at = std::string(d.what) + " " + std::to_string(width) + " px " +
+                                     std::to_string(scale) + " % " + (full ? "Full" : "Name");
+                    const RECT* order[] = {&c.name, &c.folder, &c.size, &c.date};
+                    int leftEdge = S(26), right = width - S(4);
+                    for (const RECT* column : order) {
+                        EXPECT_GE(Width(*column), 0) << at;
+                        if (Width(*column) == 0) continue;
+                        EXPECT_GE(column->left, leftEdge) << at << ": columns overlap or leave the row";
+                        EXPECT_LE(column->right, right) << at;
+                        leftEdge = column->right + (column == &c.name ? 0 : S(6));
+                    }
+                    int textWidth = width - S(30);
+                    EXPECT_GE(Width(c.name), std::min(in.widestName, textWidth * 40 / 100)) << at;
+                    // Whole or nothing.
+                    int date = c.dateShowsTime ? in.dateColumnWidth : in.dateOnlyColumnWidth;
+                    EXPECT_TRUE(Width(c.date) == 0 || Width(c.date) == date) << at;
+                    EXPECT_TRUE(Width(c.size) == 0 || Width(c.size) == in.sizeColumnWidth) << at;
+                    // Order of giving way: folder, the date's time, the date, the size.
+                    if (!c.dateShowsTime) { EXPECT_EQ(Width(c.folder), 0) << at; }
+                    if (Width(c.date) == 0) { EXPECT_FALSE(c.dateShowsTime) << at; }
+                    if (Width(c.size) == 0) { EXPECT_EQ(Width(c.date), 0) << at; }
+                    // With room to spare, the usual widths hold.
+                    int folder = std::max(S(126) + in.driveIconWidth, full ? width * 40 / 100 : 0);
+                    int usual = folder + in.sizeColumnWidth + in.dateColumnWidth + 3 * S(6);
+                    if (textWidth - usual >= std::min(in.widestName, textWidth * 40 / 100)) {
+                        EXPECT_EQ(Width(c.folder), folder) << at;
+                        EXPECT_EQ(c.date.right, right) << at;
+                        EXPECT_TRUE(c.dateShowsTime) << at;
+                        EXPECT_EQ(c.name.right, c.folder.left - S(6)) << at;
+                    }
+                    if (width == 1200 && scale == 100) { EXPECT_EQ(Width(c.folder), folder) << at << " has room"; }
+                }
 }

@@ -39,23 +39,23 @@ TEST(ResultRendering, ColumnRectanglesFromTheRightEdge)
         KxColumnInput input;
         RECT folder, size, date;
     } cases[] = {
-        {"Name, unmeasured date", {0, 0, 800, 21}, {100, 0, 0, 0, 0}, {476, 0, 602, 21}, {608, 0, 672, 21},
+        {"Name, unmeasured date", {0, 0, 800, 21}, {100, 0, 0, 0, 0, 0, 0}, {476, 0, 602, 21}, {608, 0, 672, 21},
          {678, 0, 796, 21}},
-        {"Full takes 40 % of the row", {0, 0, 800, 21}, {100, 0, 0, 1, 0}, {282, 0, 602, 21}, {608, 0, 672, 21},
+        {"Full takes 40 % of the row", {0, 0, 800, 21}, {100, 0, 0, 1, 0, 0, 0}, {282, 0, 602, 21}, {608, 0, 672, 21},
          {678, 0, 796, 21}},
-        {"Full on a narrow row keeps the minimum", {0, 0, 300, 21}, {100, 0, 0, 1, 0}, {-24, 0, 102, 21},
+        {"Full on a narrow row gives way to the size", {0, 0, 300, 21}, {100, 0, 0, 1, 0, 0, 0}, {32, 0, 102, 21},
          {108, 0, 172, 21}, {178, 0, 296, 21}},
-        {"overflow: the row is already 12 narrower", {0, 0, 788, 21}, {100, 0, 0, 0, 0}, {464, 0, 590, 21},
+        {"overflow: the row is already 12 narrower", {0, 0, 788, 21}, {100, 0, 0, 0, 0, 0, 0}, {464, 0, 590, 21},
          {596, 0, 660, 21}, {666, 0, 784, 21}},
-        {"measured date and drive icons", {0, 40, 800, 61}, {100, 90, 23, 0, 0}, {481, 40, 630, 61},
+        {"measured date and drive icons", {0, 40, 800, 61}, {100, 90, 23, 0, 0, 0, 0}, {481, 40, 630, 61},
          {636, 40, 700, 61}, {706, 40, 796, 61}},
-        {"150 %", {10, 0, 1210, 32}, {150, 0, 0, 0, 0}, {724, 0, 913, 32}, {922, 0, 1018, 32}, {1027, 0, 1204, 32}},
-        {"measured size", {0, 0, 800, 21}, {100, 0, 0, 0, 80}, {460, 0, 586, 21}, {592, 0, 672, 21},
+        {"150 %", {10, 0, 1210, 32}, {150, 0, 0, 0, 0, 0, 0}, {724, 0, 913, 32}, {922, 0, 1018, 32}, {1027, 0, 1204, 32}},
+        {"measured size", {0, 0, 800, 21}, {100, 0, 0, 0, 80, 0, 0}, {460, 0, 586, 21}, {592, 0, 672, 21},
          {678, 0, 796, 21}},
     };
     for (const Case& c : cases) {
-        RECT folder, size, date;
-        KxComputeColumnRects(c.row, c.input, &folder, &size, &date);
+        KxColumns columns = KxComputeColumnRects(c.row, c.input);
+        RECT folder = columns.folder, size = columns.size, date = columns.date;
         EXPECT_TRUE(EqualRect(&folder, &c.folder)) << c.what << ": folder " << folder.left << ".." << folder.right;
         EXPECT_TRUE(EqualRect(&size, &c.size)) << c.what << ": size " << size.left << ".." << size.right;
         EXPECT_TRUE(EqualRect(&date, &c.date)) << c.what << ": date " << date.left << ".." << date.right;
