@@ -138,7 +138,7 @@ int KxComposeConfigPath(const wchar_t* folder, const wchar_t* name, wchar_t* out
     return 1;
 }
 
-// Adds folder\\name (or name alone without a folder) unless it does not fit.
+// Adds folder\name (or name alone without a folder) unless it does not fit.
 void KxAddSource(KxFilterSources* sources, const wchar_t* folder, const wchar_t* name, int isCsv)
 {
     KxFilterSource& source = sources->items[sources->count];
