@@ -12,6 +12,8 @@
 #include "overlay/list_selection.h"
 #include "overlay/overlay_placement.h"
 #include "overlay/overlay_window.h"
+#include "panel/virtual_path.h"
+#include "search/drives.h"
 #include "search/search_composition.h"
 
 namespace {
@@ -22,20 +24,19 @@ void KxCopyResultPath(int row, wchar_t* path)
     lstrcpynW(path, g_results[row].path, KX_PATH_CHARS);
 }
 
-// 1 when the hit's file or folder is still on disk. The long form names a path of any length, and one
-// that ends in a dot or a space, exactly.
+// 1 when the hit's file or folder is still on disk, in the form that names exactly that file. A hit on a
+// network drive or share is taken as there: looking could hold this thread, which serves the keyboard
+// hook, for as long as an offline server takes to time out.
 int KxResultStillThere(const wchar_t* path, bool* isFolder)
 {
-    wchar_t full[KX_PATH_CHARS + 8];
-    bool unc = path[0] == L'\\' && path[1] == L'\\';
-    if (path[0] == L'\\' && path[1] == L'\\' && path[2] == L'?' && path[3] == L'\\')
-        lstrcpynW(full, path, KX_PATH_CHARS + 8);
-    else
-        _snwprintf(full, KX_PATH_CHARS + 8, unc ? L"\\\\?\\UNC\\%ls" : L"\\\\?\\%ls", unc ? path + 2 : path);
-    full[KX_PATH_CHARS + 7] = L'\0';
-    DWORD attributes = GetFileAttributesW(full);
+    *isFolder = false;
+    int icon = KxDriveIconIndex(path);
+    if (icon == KX_ICON_UNC_PATH || icon == KX_ICON_NETWORK_DRIVE || icon == KX_ICON_NETWORK_UNAVAILABLE) return 1;
+    wchar_t exact[KX_LONG_PATH_CHARS];
+    if (!KxPrefixedPathForm(path, 0, exact, KX_LONG_PATH_CHARS)) return 0;
+    DWORD attributes = GetFileAttributesW(exact);
     if (attributes == INVALID_FILE_ATTRIBUTES) return 0;
-    if (isFolder) *isFolder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    *isFolder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     return 1;
 }
 

@@ -80,14 +80,14 @@ int KxJoinRealPath(const wchar_t* folder, const wchar_t* rest, wchar_t* out, int
     return 1;
 }
 
-int KxLongPathForm(const wchar_t* path, wchar_t* out, int capacity)
+int KxPrefixedPathForm(const wchar_t* path, int fromLength, wchar_t* out, int capacity)
 {
     if (capacity <= 0) return 0;
     out[0] = L'\0';
     int length = (int)wcslen(path);
     const wchar_t* prefix = L"";
     const wchar_t* rest = path;
-    if (length >= MAX_PATH && wcsncmp(path, L"\\\\?\\", 4) != 0) {
+    if (length >= fromLength && wcsncmp(path, L"\\\\?\\", 4) != 0) {
         if (path[0] && path[1] == L':' && KxIsSeparator(path[2])) {
             prefix = L"\\\\?\\";
         } else if (KxIsSeparator(path[0]) && KxIsSeparator(path[1])) {
@@ -104,4 +104,9 @@ int KxLongPathForm(const wchar_t* path, wchar_t* out, int capacity)
         for (wchar_t* c = out; *c; ++c)
             if (*c == L'/') *c = L'\\';
     return 1;
+}
+
+int KxLongPathForm(const wchar_t* path, wchar_t* out, int capacity)
+{
+    return KxPrefixedPathForm(path, MAX_PATH, out, capacity);
 }

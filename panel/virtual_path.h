@@ -35,5 +35,8 @@ int KxJoinRealPath(const wchar_t* folder, const wchar_t* rest, wchar_t* out, int
 // path, "\\?\UNC\" in place of the two backslashes of a network path, slashes made backslashes. Shorter
 // paths and other forms are copied as they are. Returns 0 (out empty) when the result does not fit.
 int KxLongPathForm(const wchar_t* path, wchar_t* out, int capacity);
+// The same form from fromLength characters on; from 0 it names a file whose name ends in a dot or a space
+// exactly, which the plain form strips.
+int KxPrefixedPathForm(const wchar_t* path, int fromLength, wchar_t* out, int capacity);
 // Room for any real path in its long form.
 constexpr int KX_LONG_PATH_CHARS = KX_PATH_CHARS + 8;
